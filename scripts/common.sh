@@ -1,0 +1,73 @@
+# Shared by the project's scripts: paths, the Wine prefix and the display.
+# Sourced, not run.
+
+PIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+PIX_BUILD=$PIX_ROOT/build
+
+# Wine runs in a 32-bit prefix of the project's own, never the user's.
+export WINEPREFIX=$PIX_BUILD/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=${PIX_WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+pix_log() { printf '%s\n' "$*" >&2; }
+
+# Configures (once) and builds one preset, quietly unless it fails.
+pix_build() {
+  local preset=$1 log=$PIX_BUILD/$1-build.log
+  mkdir -p "$PIX_BUILD"
+  if [[ ! -f $PIX_BUILD/$preset/build.ninja ]]; then
+    (cd "$PIX_ROOT" && cmake --preset "$preset" >"$log" 2>&1) || { cat "$log" >&2; return 1; }
+  fi
+  (cd "$PIX_ROOT" && cmake --build --preset "$preset" >"$log" 2>&1) || { cat "$log" >&2; return 1; }
+}
+
+# Starts a virtual X display when there is none, and stops it on exit.
+pix_ensure_display() {
+  if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
+    return 0
+  fi
+  local number
+  for number in $(seq 90 140); do
+    [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
+    Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >"$PIX_BUILD/xvfb.log" 2>&1 &
+    PIX_XVFB_PID=$!
+    export DISPLAY=":$number"
+    local tries
+    for tries in $(seq 1 100); do
+      xdpyinfo >/dev/null 2>&1 && break
+      kill -0 "$PIX_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    if xdpyinfo >/dev/null 2>&1; then
+      trap 'pix_stop_display' EXIT
+      return 0
+    fi
+  done
+  pix_log "cannot start a virtual display (see $PIX_BUILD/xvfb.log)"
+  return 1
+}
+
+pix_stop_display() {
+  if [[ -n ${PIX_KEEP_WINESERVER:-} ]]; then :; else wineserver -k >/dev/null 2>&1 || true; fi
+  [[ -n ${PIX_XVFB_PID:-} ]] && kill "$PIX_XVFB_PID" 2>/dev/null || true
+}
+
+# Creates the prefix once and keeps one wineserver alive for the run, which
+# saves its start-up cost at every program start.
+pix_ensure_prefix() {
+  mkdir -p "$PIX_BUILD"
+  if [[ ! -f $WINEPREFIX/.pix-ready ]]; then
+    pix_log "creating the Wine prefix in $WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    wineboot --init >"$PIX_BUILD/wineboot.log" 2>&1
+    # A crash must fail a test, not wait in a dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.pix-ready"
+  fi
+  wineserver -p >/dev/null 2>&1 || true
+}
+
+# The Windows path of a file inside the prefix's drive C:.
+pix_drive_c() { printf '%s\n' "$WINEPREFIX/drive_c"; }
