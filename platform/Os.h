@@ -1,0 +1,180 @@
+// The operating-system seam: everything the program asks of kernel32, mpr and
+// shell32, behind one interface. Two implementations exist: the real one on
+// Win32 (Win32Os) and an in-memory Windows-like machine for host tests
+// (MemoryOs). Calls mirror the Win32 functions they stand for: they report
+// failure through a Windows error code instead of throwing, so that callers
+// can decide, as the program does, which failures matter.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pix {
+
+// Windows error codes the program and its tests rely on.
+namespace oserr {
+inline constexpr std::uint32_t kSuccess = 0;
+inline constexpr std::uint32_t kFileNotFound = 2;
+inline constexpr std::uint32_t kPathNotFound = 3;
+inline constexpr std::uint32_t kTooManyOpenFiles = 4;
+inline constexpr std::uint32_t kAccessDenied = 5;
+inline constexpr std::uint32_t kInvalidHandle = 6;
+inline constexpr std::uint32_t kNoMoreFiles = 18;
+inline constexpr std::uint32_t kNotReady = 21;
+inline constexpr std::uint32_t kWriteFault = 29;
+inline constexpr std::uint32_t kSharingViolation = 32;
+inline constexpr std::uint32_t kDiskFull = 112;
+inline constexpr std::uint32_t kFileExists = 80;
+inline constexpr std::uint32_t kInvalidName = 123;
+inline constexpr std::uint32_t kAlreadyExists = 183;
+inline constexpr std::uint32_t kDirectory = 267;  // "The directory name is invalid."
+inline constexpr std::uint32_t kNotConnected = 2250;
+}  // namespace oserr
+
+// File attribute bits, as FILE_ATTRIBUTE_*.
+namespace attr {
+inline constexpr std::uint32_t kReadOnly = 0x01;
+inline constexpr std::uint32_t kHidden = 0x02;
+inline constexpr std::uint32_t kSystem = 0x04;
+inline constexpr std::uint32_t kVolumeId = 0x08;
+inline constexpr std::uint32_t kDirectory = 0x10;
+inline constexpr std::uint32_t kArchive = 0x20;
+inline constexpr std::uint32_t kNormal = 0x80;
+}  // namespace attr
+
+// Volume flags, as FILE_CASE_SENSITIVE_SEARCH and FILE_CASE_PRESERVED_NAMES.
+namespace volflag {
+inline constexpr std::uint32_t kCaseSensitive = 0x01;
+inline constexpr std::uint32_t kCasePreserved = 0x02;
+}  // namespace volflag
+
+// SEM_FAILCRITICALERRORS, the error mode that keeps a drive without a medium quiet.
+inline constexpr std::uint32_t kSemFailCriticalErrors = 0x0001;
+
+enum class DriveType : std::uint32_t {
+  Unknown = 0,
+  NoRootDir = 1,
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,
+  CdRom = 5,
+  RamDisk = 6,
+};
+
+struct DirEntry {
+  std::string name;
+  std::uint32_t attributes = 0;
+};
+
+struct LocalTime {
+  std::uint16_t year = 0, month = 0, day = 0;
+  std::uint16_t hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+struct VolumeInfo {
+  std::string label;
+  std::uint32_t flags = 0;
+};
+
+// An open file. Closing twice is harmless; the destructor closes a file that
+// is still open and drops the result.
+class OsFile {
+ public:
+  virtual ~OsFile() = default;
+  // Reads up to `size` bytes into `buffer`; `got` receives the count (0 at
+  // the end of the file). Returns 0 or the error code.
+  virtual std::uint32_t Read(char* buffer, std::size_t size, std::size_t& got) = 0;
+  // Writes all `size` bytes or fails. Returns 0 or the error code.
+  virtual std::uint32_t Write(const char* data, std::size_t size) = 0;
+  virtual std::uint32_t Close() = 0;
+};
+
+template <class T>
+struct OsResult {
+  T value{};
+  std::uint32_t error = oserr::kSuccess;
+  explicit operator bool() const { return error == oserr::kSuccess; }
+};
+
+enum class OpenMode {
+  Read,         // must exist; others may read, not write
+  CreateWrite,  // created or emptied; others may read
+  // Must exist; opened for writing at its start and left as it is (nothing
+  // emptied); others may read. Lets a caller learn whether a file may be
+  // written before it replaces it.
+  WriteExisting,
+};
+
+class Os {
+ public:
+  virtual ~Os() = default;
+
+  // The full path of the running executable (GetModuleFileNameA).
+  virtual std::string ModuleFileName() = 0;
+
+  // Text files (CreateFileA with the sharing given by the mode).
+  virtual OsResult<std::unique_ptr<OsFile>> OpenFile(const std::string& path, OpenMode mode) = 0;
+
+  // The process's current directory.
+  virtual std::string GetCurrentDirectory() = 0;
+  virtual std::uint32_t SetCurrentDirectory(const std::string& path) = 0;
+
+  // Enumerates the entries matching a wildcard pattern (FindFirstFileA and
+  // FindNextFileA), "." and ".." included where the platform reports them.
+  // A pattern that matches nothing gives an empty list and kFileNotFound.
+  virtual OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) = 0;
+
+  // GetFileAttributesA: the attributes, or the error code.
+  virtual OsResult<std::uint32_t> GetFileAttributes(const std::string& path) = 0;
+
+  // Drives and volumes.
+  virtual std::uint32_t GetLogicalDrives() = 0;
+  virtual DriveType GetDriveType(const std::string& root) = 0;
+  virtual OsResult<VolumeInfo> GetVolumeInformation(const std::string& root) = 0;
+  // WNetGetConnectionA for a local name such as "Z:".
+  virtual OsResult<std::string> GetNetworkConnection(const std::string& localName) = 0;
+  // SetErrorMode: sets the mode and gives the previous one.
+  virtual std::uint32_t SetErrorMode(std::uint32_t mode) = 0;
+
+  // Locale-aware text rules of the user's default locale (CompareStringA,
+  // CharLowerBuffA, CharUpperBuffA). Comparisons give <0, 0 or >0.
+  virtual int CompareTextIgnoreCase(const std::string& a, const std::string& b) = 0;
+  virtual int CompareTextCaseSensitive(const std::string& a, const std::string& b) = 0;
+  // The user's locale sort key ignoring case (LCMapStringA with
+  // LCMAP_SORTKEY and NORM_IGNORECASE): comparing two keys bytewise gives
+  // the order of CompareTextIgnoreCase, so a long list is sorted with one
+  // locale call per name instead of one per comparison.
+  virtual std::string SortKeyIgnoreCase(const std::string& text) = 0;
+  virtual std::string LowerCase(const std::string& text) = 0;
+  virtual std::string UpperCase(const std::string& text) = 0;
+
+  // Clocks.
+  virtual LocalTime GetLocalTime() = 0;
+  virtual std::optional<std::int64_t> QueryPerformanceCounter() = 0;
+  virtual std::uint32_t GetTickCount() = 0;
+
+  // GetWindowsDirectoryA: the directory, or "" when the call fails or the
+  // path does not fit the 255-byte buffer.
+  virtual std::string GetWindowsDirectory() = 0;
+
+  // Files as wholes.
+  virtual std::uint32_t DeleteFile(const std::string& path) = 0;
+  virtual std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // MoveFileExA with MOVEFILE_REPLACE_EXISTING: replaces `to` in one step.
+  virtual std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) = 0;
+
+  // ShellExecuteA with no operation and no parameters. `owner` is the
+  // window handle as a number. Gives the call's instance value (above 32 on
+  // success).
+  virtual std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file,
+                                      const std::string& directory, int showCommand) = 0;
+};
+
+// Helpers every caller would otherwise write again.
+bool DirectoryExists(Os& os, const std::string& path);
+bool FileExists(Os& os, const std::string& path);
+
+}  // namespace pix

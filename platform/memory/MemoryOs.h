@@ -1,0 +1,176 @@
+// An in-memory Windows machine behind the OS seam, for host tests. It keeps
+// drives, volumes, a file tree, the current directory, clocks and the other
+// process state the program asks of Windows, and answers with the results and
+// error codes Windows gives for the same requests.
+//
+// Behaviour worth knowing when writing a test:
+// - Names match without regard to letter case and keep the case they were
+//   created with. A volume's case flags are only reported, never applied.
+// - Paths follow the full-path rules of Windows: "X:\a", "X:rel" (against the
+//   current directory when it is on X, else the drive's remembered folder, else
+//   its root), "\rel", plain relative paths, "." and "..", "/" as separator,
+//   one trailing dot dropped from inner components and all trailing dots and
+//   blanks from the last one, and UNC paths \\server\share\... .
+// - A folder enumerates its entries in the order they were created (not
+//   sorted), with "." and ".." first in every folder but a root. Patterns
+//   match the long names only: there are no 8.3 short names, through which
+//   Windows may also list a.jpgx for *.jpg.
+// - Files opened through the seam share reading only, like the real layer;
+//   writes show in the tree at once. A file held open by "another program"
+//   (HoldOpen) shares nothing.
+// - Every access to a volume that is not ready fails with 21; when the error
+//   mode lacks kSemFailCriticalErrors it also counts as a prompt Windows would
+//   have shown (CriticalErrorPrompts).
+// - The staging calls below bypass readiness, sharing and injected faults and
+//   throw std::runtime_error when the layout asked for cannot be made.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Os.h"
+
+namespace pix {
+
+// Error codes the machine gives beyond those the program names in Os.h.
+namespace memerr {
+inline constexpr std::uint32_t kNotSameDevice = 17;  // a move between volumes
+inline constexpr std::uint32_t kBadNetPath = 53;     // an unknown \\server\share
+inline constexpr std::uint32_t kDirNotRoot = 144;    // a volume query on a folder
+inline constexpr std::uint32_t kBadDevice = 1200;    // a connection query on no drive
+}  // namespace memerr
+
+class MemoryOs final : public Os {
+ public:
+  // A machine without drives, its current directory C:\ (the drive still to be
+  // added), the module C:\Program\Pix_Rn.exe and the Windows directory
+  // C:\windows (neither of which exists until staged).
+  MemoryOs();
+  ~MemoryOs() override;
+  MemoryOs(const MemoryOs&) = delete;
+  MemoryOs& operator=(const MemoryOs&) = delete;
+
+  // --- The seam ---
+  std::string ModuleFileName() override;
+  OsResult<std::unique_ptr<OsFile>> OpenFile(const std::string& path, OpenMode mode) override;
+  std::string GetCurrentDirectory() override;
+  std::uint32_t SetCurrentDirectory(const std::string& path) override;
+  OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override;
+  OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override;
+  std::uint32_t GetLogicalDrives() override;
+  DriveType GetDriveType(const std::string& root) override;
+  OsResult<VolumeInfo> GetVolumeInformation(const std::string& root) override;
+  OsResult<std::string> GetNetworkConnection(const std::string& localName) override;
+  std::uint32_t SetErrorMode(std::uint32_t mode) override;
+  int CompareTextIgnoreCase(const std::string& a, const std::string& b) override;
+  int CompareTextCaseSensitive(const std::string& a, const std::string& b) override;
+  std::string SortKeyIgnoreCase(const std::string& text) override;
+  std::string LowerCase(const std::string& text) override;
+  std::string UpperCase(const std::string& text) override;
+  LocalTime GetLocalTime() override;
+  std::optional<std::int64_t> QueryPerformanceCounter() override;
+  std::uint32_t GetTickCount() override;
+  std::string GetWindowsDirectory() override;
+  std::uint32_t DeleteFile(const std::string& path) override;
+  std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
+  std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file, const std::string& directory,
+                              int showCommand) override;
+
+  // --- Staging: drives and volumes ---
+  // A local drive (Removable, Fixed, CdRom, RamDisk, or Unknown and NoRootDir
+  // for letters Windows lists without a usable volume), ready, with an empty
+  // root. Adding a letter again replaces that drive.
+  void AddDrive(char letter, DriveType type, const std::string& label = "",
+                std::uint32_t volumeFlags = volflag::kCasePreserved);
+  // A network share reachable as `remoteName` (\\server\share), created on
+  // first mention. AddNetworkDrive maps a letter to it: the letter and the
+  // UNC root then reach the same tree, and the letter reports type Remote.
+  void AddShare(const std::string& remoteName, const std::string& label = "",
+                std::uint32_t volumeFlags = volflag::kCasePreserved);
+  void AddNetworkDrive(char letter, const std::string& remoteName);
+  // A drive without its medium (or a share out of reach): every access fails with 21.
+  void SetDriveReady(char letter, bool ready);
+  void SetShareReady(const std::string& remoteName, bool ready);
+  void SetVolumeLabel(char letter, const std::string& label);
+  void SetVolumeFlags(char letter, std::uint32_t volumeFlags);
+  // Makes GetNetworkConnection for the letter fail with `error` (0 to undo).
+  void SetConnectionError(char letter, std::uint32_t error);
+  // The folder that "X:" stands for while the current directory is on another
+  // drive, as an inherited "=X:" variable gives it. Stored as spelled.
+  void SetRememberedDirectory(char letter, const std::string& path);
+
+  // --- Staging: the file tree ---
+  // Creates the folder and any missing parents. `attributes` are the extra
+  // bits (read-only, hidden, system, archive) of the last folder.
+  void MakeDirectory(const std::string& path, std::uint32_t attributes = 0);
+  // Creates or replaces a file with these bytes, creating missing parents.
+  // A new file gets the attributes given, or archive when 0 is given.
+  void WriteFileContents(const std::string& path, const std::string& contents, std::uint32_t attributes = 0);
+  std::string ReadFileContents(const std::string& path) const;
+  // Sets the extra bits of a file or folder (the directory bit is kept).
+  void SetAttributes(const std::string& path, std::uint32_t attributes);
+  bool Exists(const std::string& path) const;
+  // Removes a file, or a folder with everything in it, whatever holds it.
+  void Remove(const std::string& path);
+  // Holds a file (or folder) open as another program would, sharing nothing,
+  // until the token goes: opening, deleting, copying or moving it then fails
+  // with 32, replacing it with 5.
+  std::shared_ptr<void> HoldOpen(const std::string& path);
+  // Files opened through the seam and not yet closed.
+  std::size_t OpenFileCount() const;
+
+  // --- Clocks ---
+  void SetLocalTime(const LocalTime& time);
+  void SetTickCount(std::uint32_t ticks);
+  // nullopt makes QueryPerformanceCounter fail. The counter runs at 10 MHz.
+  void SetPerformanceCounter(std::optional<std::int64_t> count);
+  // Moves the wall clock, the tick count and a working performance counter
+  // forward together.
+  void Advance(std::uint32_t milliseconds);
+
+  // --- The process ---
+  void SetModuleFileName(const std::string& path);
+  // GetWindowsDirectory gives "" when this is 255 characters or longer.
+  void SetWindowsDirectory(const std::string& path);
+
+  // --- Observation ---
+  std::uint32_t ErrorMode() const;
+  // Every mode passed to SetErrorMode, in order.
+  const std::vector<std::uint32_t>& ErrorModeLog() const;
+  // Accesses to a volume that was not ready while the error mode let Windows
+  // ask the user to insert a medium.
+  std::size_t CriticalErrorPrompts() const;
+  struct ShellCall {
+    std::uintptr_t owner = 0;
+    std::string file;
+    std::string directory;
+    int showCommand = 0;
+  };
+  // Every ShellExecute call, in order. ShellExecute gives 42 when `file`
+  // names an existing file or folder, else 2 (3 when its folder is missing).
+  const std::vector<ShellCall>& ShellCalls() const;
+
+  // --- Faults ---
+  // The nth OsFile::Write call from now (1 = the next one) fails with `error`
+  // and writes nothing.
+  void FailWrite(std::size_t nth, std::uint32_t error);
+  // The next OsFile::Close call fails with `error`; the file is closed all the
+  // same. A file closed by its destructor does not use up the fault.
+  void FailNextClose(std::uint32_t error);
+  // Creating a new file in the folder (opening, copying or moving to a name not
+  // there yet) fails with 5; the files already there stay writable.
+  void RefuseNewFiles(const std::string& folder, bool refuse = true);
+  void ClearFaults();
+
+  struct Machine;
+
+ private:
+  std::shared_ptr<Machine> m_;
+};
+
+}  // namespace pix

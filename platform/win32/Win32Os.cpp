@@ -1,0 +1,282 @@
+#include <windows.h>
+// windows.h first: these need its types.
+#include <shellapi.h>
+#include <winnetwk.h>
+
+#include "platform/win32/NoNameMacros.h"
+#include "platform/win32/Win32Os.h"
+
+#include <utility>
+
+namespace pix {
+namespace {
+
+// Owns a kernel handle and closes it once.
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ~ScopedHandle() { Close(); }
+
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  // Gives 0 or the error code of CloseHandle.
+  std::uint32_t Close() {
+    if (!valid()) return oserr::kSuccess;
+    HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
+    return ::CloseHandle(handle) ? oserr::kSuccess : ::GetLastError();
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class Win32File final : public OsFile {
+ public:
+  explicit Win32File(HANDLE handle) : handle_(handle) {}
+
+  std::uint32_t Read(char* buffer, std::size_t size, std::size_t& got) override {
+    got = 0;
+    if (!handle_.valid()) return oserr::kInvalidHandle;
+    DWORD read = 0;
+    const DWORD ask = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(size);
+    if (!::ReadFile(handle_.get(), buffer, ask, &read, nullptr)) return ::GetLastError();
+    got = read;
+    return oserr::kSuccess;
+  }
+
+  std::uint32_t Write(const char* data, std::size_t size) override {
+    if (!handle_.valid()) return oserr::kInvalidHandle;
+    while (size > 0) {
+      const DWORD ask = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(size);
+      DWORD written = 0;
+      if (!::WriteFile(handle_.get(), data, ask, &written, nullptr)) return ::GetLastError();
+      if (written == 0) return oserr::kDiskFull;
+      data += written;
+      size -= written;
+    }
+    return oserr::kSuccess;
+  }
+
+  std::uint32_t Close() override { return handle_.Close(); }
+
+ private:
+  ScopedHandle handle_;
+};
+
+// Owns a FindFirstFileA handle.
+class ScopedFind {
+ public:
+  explicit ScopedFind(HANDLE handle) : handle_(handle) {}
+  ScopedFind(const ScopedFind&) = delete;
+  ScopedFind& operator=(const ScopedFind&) = delete;
+  ~ScopedFind() {
+    if (handle_ != INVALID_HANDLE_VALUE) ::FindClose(handle_);
+  }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// A buffer of MAX_PATH + 1 characters is what the ANSI calls can fill.
+constexpr DWORD kPathBuffer = MAX_PATH + 1;
+
+}  // namespace
+
+std::string Win32Os::ModuleFileName() {
+  // The ANSI call cuts long paths silently, so grow the buffer until it fits.
+  std::string buffer(kPathBuffer, '\0');
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return buffer;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+OsResult<std::unique_ptr<OsFile>> Win32Os::OpenFile(const std::string& path, OpenMode mode) {
+  DWORD access = GENERIC_WRITE;
+  DWORD disposition = CREATE_ALWAYS;
+  switch (mode) {
+    case OpenMode::Read:
+      access = GENERIC_READ;
+      disposition = OPEN_EXISTING;
+      break;
+    case OpenMode::CreateWrite:
+      break;
+    case OpenMode::WriteExisting:
+      disposition = OPEN_EXISTING;
+      break;
+  }
+  HANDLE handle = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {nullptr, ::GetLastError()};
+  return {std::make_unique<Win32File>(handle), oserr::kSuccess};
+}
+
+std::string Win32Os::GetCurrentDirectory() {
+  const DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
+  if (needed == 0) return {};
+  std::string buffer(needed, '\0');
+  const DWORD length = ::GetCurrentDirectoryA(needed, buffer.data());
+  buffer.resize(length < needed ? length : 0);
+  return buffer;
+}
+
+std::uint32_t Win32Os::SetCurrentDirectory(const std::string& path) {
+  return ::SetCurrentDirectoryA(path.c_str()) ? oserr::kSuccess : ::GetLastError();
+}
+
+OsResult<std::vector<DirEntry>> Win32Os::FindFiles(const std::string& pattern) {
+  OsResult<std::vector<DirEntry>> result;
+  WIN32_FIND_DATAA data{};
+  ScopedFind find(::FindFirstFileA(pattern.c_str(), &data));
+  if (find.get() == INVALID_HANDLE_VALUE) {
+    result.error = ::GetLastError();
+    return result;
+  }
+  do {
+    result.value.push_back({data.cFileName, data.dwFileAttributes});
+  } while (::FindNextFileA(find.get(), &data));
+  const DWORD last = ::GetLastError();
+  if (last != ERROR_NO_MORE_FILES) result.error = last;
+  return result;
+}
+
+OsResult<std::uint32_t> Win32Os::GetFileAttributes(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {0, ::GetLastError()};
+  return {attributes, oserr::kSuccess};
+}
+
+std::uint32_t Win32Os::GetLogicalDrives() {
+  return ::GetLogicalDrives();
+}
+
+DriveType Win32Os::GetDriveType(const std::string& root) {
+  return static_cast<DriveType>(::GetDriveTypeA(root.c_str()));
+}
+
+OsResult<VolumeInfo> Win32Os::GetVolumeInformation(const std::string& root) {
+  char label[MAX_PATH + 1] = {};
+  DWORD serial = 0, maxComponent = 0, flags = 0;
+  if (!::GetVolumeInformationA(root.c_str(), label, sizeof label, &serial, &maxComponent, &flags, nullptr, 0))
+    return {{}, ::GetLastError()};
+  return {{label, flags}, oserr::kSuccess};
+}
+
+OsResult<std::string> Win32Os::GetNetworkConnection(const std::string& localName) {
+  char remote[MAX_PATH + 1] = {};
+  DWORD size = sizeof remote;
+  const DWORD status = ::WNetGetConnectionA(localName.c_str(), remote, &size);
+  if (status != NO_ERROR) return {{}, status};
+  return {remote, oserr::kSuccess};
+}
+
+std::uint32_t Win32Os::SetErrorMode(std::uint32_t mode) {
+  return ::SetErrorMode(mode);
+}
+
+namespace {
+int CompareWith(DWORD flags, const std::string& a, const std::string& b) {
+  const int result = ::CompareStringA(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()),
+                                      b.data(), static_cast<int>(b.size()));
+  return result == 0 ? 0 : result - CSTR_EQUAL;
+}
+
+std::string MapCase(const std::string& text, DWORD (*convert)(LPSTR, DWORD)) {
+  std::string result = text;
+  if (!result.empty()) convert(result.data(), static_cast<DWORD>(result.size()));
+  return result;
+}
+}  // namespace
+
+int Win32Os::CompareTextIgnoreCase(const std::string& a, const std::string& b) {
+  return CompareWith(NORM_IGNORECASE, a, b);
+}
+
+int Win32Os::CompareTextCaseSensitive(const std::string& a, const std::string& b) {
+  return CompareWith(0, a, b);
+}
+
+std::string Win32Os::SortKeyIgnoreCase(const std::string& text) {
+  constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int length = static_cast<int>(text.size());
+  // One call for the usual short name; a second only when the key is long.
+  char shortKey[512];
+  int written = ::LCMapStringA(LOCALE_USER_DEFAULT, kFlags, text.data(), length, shortKey, sizeof shortKey);
+  std::string key;
+  if (written > 0) {
+    key.assign(shortKey, static_cast<std::size_t>(written));
+  } else {
+    const int needed = ::LCMapStringA(LOCALE_USER_DEFAULT, kFlags, text.data(), length, nullptr, 0);
+    if (needed <= 0) return {};
+    key.resize(static_cast<std::size_t>(needed));
+    written = ::LCMapStringA(LOCALE_USER_DEFAULT, kFlags, text.data(), length, key.data(), needed);
+    key.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+  }
+  // The key ends in a zero byte, which plays no part in the order.
+  if (!key.empty() && key.back() == '\0') key.pop_back();
+  return key;
+}
+
+std::string Win32Os::LowerCase(const std::string& text) {
+  return MapCase(text, [](LPSTR s, DWORD n) { return ::CharLowerBuffA(s, n); });
+}
+
+std::string Win32Os::UpperCase(const std::string& text) {
+  return MapCase(text, [](LPSTR s, DWORD n) { return ::CharUpperBuffA(s, n); });
+}
+
+LocalTime Win32Os::GetLocalTime() {
+  SYSTEMTIME t{};
+  ::GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
+
+std::optional<std::int64_t> Win32Os::QueryPerformanceCounter() {
+  LARGE_INTEGER count{};
+  if (!::QueryPerformanceCounter(&count)) return std::nullopt;
+  return count.QuadPart;
+}
+
+std::uint32_t Win32Os::GetTickCount() {
+  return ::GetTickCount();
+}
+
+std::string Win32Os::GetWindowsDirectory() {
+  // The installation keeps its paths in buffers of 255 bytes; a directory
+  // that does not fit would be cut, so it counts as a failure.
+  char buffer[255] = {};
+  const UINT length = ::GetWindowsDirectoryA(buffer, sizeof buffer);
+  if (length == 0 || length >= sizeof buffer) return {};
+  return std::string(buffer, length);
+}
+
+std::uint32_t Win32Os::DeleteFile(const std::string& path) {
+  return ::DeleteFileA(path.c_str()) ? oserr::kSuccess : ::GetLastError();
+}
+
+std::uint32_t Win32Os::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+  return ::CopyFileA(from.c_str(), to.c_str(), failIfExists) ? oserr::kSuccess : ::GetLastError();
+}
+
+std::uint32_t Win32Os::MoveFileReplace(const std::string& from, const std::string& to) {
+  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? oserr::kSuccess
+             : ::GetLastError();
+}
+
+std::uintptr_t Win32Os::ShellExecute(std::uintptr_t owner, const std::string& file,
+                                     const std::string& directory, int showCommand) {
+  HINSTANCE instance = ::ShellExecuteA(reinterpret_cast<HWND>(owner), nullptr, file.c_str(), nullptr,
+                                       directory.empty() ? nullptr : directory.c_str(), showCommand);
+  return reinterpret_cast<std::uintptr_t>(instance);
+}
+
+}  // namespace pix

@@ -1,0 +1,37 @@
+// The OS seam on the real Win32 API, through the ANSI functions.
+#pragma once
+
+#include "platform/Os.h"
+
+namespace pix {
+
+class Win32Os final : public Os {
+ public:
+  std::string ModuleFileName() override;
+  OsResult<std::unique_ptr<OsFile>> OpenFile(const std::string& path, OpenMode mode) override;
+  std::string GetCurrentDirectory() override;
+  std::uint32_t SetCurrentDirectory(const std::string& path) override;
+  OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override;
+  OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override;
+  std::uint32_t GetLogicalDrives() override;
+  DriveType GetDriveType(const std::string& root) override;
+  OsResult<VolumeInfo> GetVolumeInformation(const std::string& root) override;
+  OsResult<std::string> GetNetworkConnection(const std::string& localName) override;
+  std::uint32_t SetErrorMode(std::uint32_t mode) override;
+  int CompareTextIgnoreCase(const std::string& a, const std::string& b) override;
+  int CompareTextCaseSensitive(const std::string& a, const std::string& b) override;
+  std::string SortKeyIgnoreCase(const std::string& text) override;
+  std::string LowerCase(const std::string& text) override;
+  std::string UpperCase(const std::string& text) override;
+  LocalTime GetLocalTime() override;
+  std::optional<std::int64_t> QueryPerformanceCounter() override;
+  std::uint32_t GetTickCount() override;
+  std::string GetWindowsDirectory() override;
+  std::uint32_t DeleteFile(const std::string& path) override;
+  std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
+  std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file, const std::string& directory,
+                              int showCommand) override;
+};
+
+}  // namespace pix

@@ -1,0 +1,457 @@
+// The OS seam itself on a real folder tree, run against both machines: the
+// results and error codes that the program's callers rely on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "contract/Stage.h"
+
+namespace pix::test {
+namespace {
+
+int Sign(int value) {
+  return (value > 0) - (value < 0);
+}
+
+// The attribute bits the cases look at; the real layer adds others (archive,
+// not-indexed) as it pleases.
+constexpr std::uint32_t kWatched = attr::kReadOnly | attr::kHidden | attr::kSystem | attr::kDirectory;
+
+class OsContract : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stage_ = MakeStage();
+    root_ = stage_->Root();
+  }
+  Os& os() { return stage_->os(); }
+  std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
+  void File(const std::string& relative, const std::string& contents = "bytes",
+            std::uint32_t attributes = 0) {
+    stage_->MakeFile(Path(relative), contents, attributes);
+  }
+  void Dir(const std::string& relative, std::uint32_t attributes = 0) {
+    stage_->MakeDir(Path(relative), attributes);
+  }
+  std::uint32_t ErrorOf(const std::string& path) { return os().GetFileAttributes(path).error; }
+
+  // Name -> watched attribute bits, whatever order the folder lists them in.
+  std::map<std::string, std::uint32_t> Found(const std::string& pattern, std::uint32_t* error = nullptr) {
+    const auto found = os().FindFiles(pattern);
+    if (error) *error = found.error;
+    std::map<std::string, std::uint32_t> entries;
+    for (const auto& entry : found.value)
+      entries[entry.name] = entry.attributes & kWatched;
+    return entries;
+  }
+
+  std::unique_ptr<Stage> stage_;
+  std::string root_;
+};
+
+TEST_F(OsContract, CurrentDirectoryKeepsTheCallersSpelling) {
+  Dir("Pics");
+  Dir("Pics\\Sub");
+  File("file.txt");
+  const std::string folder = root_.substr(2);  // without "C:"
+  struct Step {
+    std::string set;
+    std::uint32_t error;
+    std::string current;
+  };
+  const std::vector<Step> steps = {
+      {Path("Pics"), oserr::kSuccess, Path("Pics")},
+      {Path("PICS\\"), oserr::kSuccess, Path("PICS")},  // spelled as given, without the backslash
+      {"Sub", oserr::kSuccess, Path("PICS\\Sub")},
+      {"..", oserr::kSuccess, Path("PICS")},
+      {"..\\Pics\\.\\Sub", oserr::kSuccess, Path("Pics\\Sub")},
+      {"\\", oserr::kSuccess, "C:\\"},  // a root keeps its backslash
+      {"c:\\", oserr::kSuccess, "c:\\"},
+      {folder + "\\Pics", oserr::kSuccess, "c:" + folder + "\\Pics"},  // the root of the current drive
+      {root_ + "/Pics/Sub/", oserr::kSuccess, Path("Pics\\Sub")},
+      {Path("Pics."), oserr::kSuccess, Path("Pics")},  // trailing dots go
+      {"C:", oserr::kSuccess, Path("Pics")},           // the current drive: where it is
+      {Path("Missing"), oserr::kFileNotFound, Path("Pics")},
+      {Path("Missing\\Deeper"), oserr::kPathNotFound, Path("Pics")},
+      {Path("file.txt"), oserr::kDirectory, Path("Pics")},
+      {Path("file.txt\\Deeper"), oserr::kPathNotFound, Path("Pics")},
+      {Path("Pic*"), oserr::kInvalidName, Path("Pics")},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.set);
+    EXPECT_EQ(os().SetCurrentDirectory(s.set), s.error);
+    EXPECT_EQ(os().GetCurrentDirectory(), s.current);
+  }
+}
+
+TEST_F(OsContract, FindFilesMatchesNamesAndReportsTheirAttributes) {
+  File("photo.JPG");
+  File("a.jpeg");
+  File("a.jpg.bak");
+  Dir("x.jpg");
+  File("h.jpg", "hidden", attr::kHidden);
+  File("s.jpg", "system", attr::kSystem);
+  File("r.jpg", "read-only", attr::kReadOnly);
+  struct Case {
+    std::string pattern;
+    std::map<std::string, std::uint32_t> entries;
+    std::uint32_t error;
+  };
+  const std::vector<Case> cases = {
+      // Folders, hidden and system files all come back: filtering is the caller's.
+      {Path("*.jpg"),
+       {{"photo.JPG", 0},
+        {"x.jpg", attr::kDirectory},
+        {"h.jpg", attr::kHidden},
+        {"s.jpg", attr::kSystem},
+        {"r.jpg", attr::kReadOnly}},
+       oserr::kSuccess},
+      {Path("*.JPG"),
+       {{"photo.JPG", 0},
+        {"x.jpg", attr::kDirectory},
+        {"h.jpg", attr::kHidden},
+        {"s.jpg", attr::kSystem},
+        {"r.jpg", attr::kReadOnly}},
+       oserr::kSuccess},
+      {Path("*"),
+       {{".", attr::kDirectory},
+        {"..", attr::kDirectory},
+        {"photo.JPG", 0},
+        {"a.jpeg", 0},
+        {"a.jpg.bak", 0},
+        {"x.jpg", attr::kDirectory},
+        {"h.jpg", attr::kHidden},
+        {"s.jpg", attr::kSystem},
+        {"r.jpg", attr::kReadOnly}},
+       oserr::kSuccess},
+      {Path("*.*"),
+       {{".", attr::kDirectory},
+        {"..", attr::kDirectory},
+        {"photo.JPG", 0},
+        {"a.jpeg", 0},
+        {"a.jpg.bak", 0},
+        {"x.jpg", attr::kDirectory},
+        {"h.jpg", attr::kHidden},
+        {"s.jpg", attr::kSystem},
+        {"r.jpg", attr::kReadOnly}},
+       oserr::kSuccess},
+      {Path("a.*"), {{"a.jpeg", 0}, {"a.jpg.bak", 0}}, oserr::kSuccess},
+      {Path("?.jpg"),
+       {{"x.jpg", attr::kDirectory},
+        {"h.jpg", attr::kHidden},
+        {"s.jpg", attr::kSystem},
+        {"r.jpg", attr::kReadOnly}},
+       oserr::kSuccess},
+      {Path("photo.jpg"), {{"photo.JPG", 0}}, oserr::kSuccess},  // a plain name: that entry, as stored
+      {Path("*.png"), {}, oserr::kFileNotFound},
+      {Path("Missing\\*.jpg"), {}, oserr::kPathNotFound},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    std::uint32_t error = 0;
+    EXPECT_EQ(Found(c.pattern, &error), c.entries);
+    EXPECT_EQ(error, c.error);
+  }
+  // A relative pattern reads against the current directory.
+  ASSERT_EQ(os().SetCurrentDirectory(root_), oserr::kSuccess);
+  EXPECT_EQ(Found("*.jpeg"), (std::map<std::string, std::uint32_t>{{"a.jpeg", 0}}));
+  EXPECT_EQ(Found("x.jpg\\*"),
+            (std::map<std::string, std::uint32_t>{{".", attr::kDirectory}, {"..", attr::kDirectory}}));
+}
+
+TEST_F(OsContract, OpenFileErrors) {
+  Dir("Folder");
+  File("read-only.txt", "kept", attr::kReadOnly);
+  File("held.txt", "held");
+  auto token = stage_->HoldOpen(Path("held.txt"));
+  struct Case {
+    std::string path;
+    OpenMode mode;
+    std::uint32_t error;
+  };
+  const std::vector<Case> cases = {
+      {Path("missing.txt"), OpenMode::Read, oserr::kFileNotFound},
+      {Path("missing.txt"), OpenMode::WriteExisting, oserr::kFileNotFound},
+      {Path("Missing\\a.txt"), OpenMode::Read, oserr::kPathNotFound},
+      {Path("Missing\\a.txt"), OpenMode::CreateWrite, oserr::kPathNotFound},
+      {Path("Folder"), OpenMode::Read, oserr::kAccessDenied},
+      {Path("Folder"), OpenMode::CreateWrite, oserr::kAccessDenied},
+      {Path("read-only.txt"), OpenMode::CreateWrite, oserr::kAccessDenied},
+      {Path("read-only.txt"), OpenMode::WriteExisting, oserr::kAccessDenied},
+      {Path("read-only.txt"), OpenMode::Read, oserr::kSuccess},
+      {Path("held.txt"), OpenMode::Read, oserr::kSharingViolation},
+      {Path("held.txt"), OpenMode::CreateWrite, oserr::kSharingViolation},
+      {Path("held.txt"), OpenMode::WriteExisting, oserr::kSharingViolation},
+      {Path("*.txt"), OpenMode::Read, oserr::kInvalidName},
+      {Path("a|b.txt"), OpenMode::CreateWrite, oserr::kInvalidName},
+  };
+  const bool readOnlyHolds = stage_->HonoursReadOnly();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path + " mode " + std::to_string(static_cast<int>(c.mode)));
+    if (!readOnlyHolds && c.path == Path("read-only.txt") && c.mode != OpenMode::Read) continue;
+    auto file = os().OpenFile(c.path, c.mode);
+    EXPECT_EQ(file.error, c.error);
+    EXPECT_EQ(file.value != nullptr, c.error == oserr::kSuccess);
+  }
+  token.reset();
+  if (readOnlyHolds) {
+    EXPECT_EQ(stage_->ReadFile(Path("read-only.txt")), "kept");
+  }
+  EXPECT_EQ(stage_->ReadFile(Path("held.txt")), "held");
+  EXPECT_EQ(ErrorOf(Path("Missing")), oserr::kFileNotFound) << "a refused open creates nothing";
+}
+
+TEST_F(OsContract, FilesOpenedThroughTheSeamShareReadingOnly) {
+  auto writer = os().OpenFile(Path("notes.txt"), OpenMode::CreateWrite);
+  ASSERT_TRUE(writer);
+  ASSERT_EQ(writer.value->Write("line 1\r\n", 8), oserr::kSuccess);
+  EXPECT_EQ(os().OpenFile(Path("notes.txt"), OpenMode::CreateWrite).error, oserr::kSharingViolation);
+  EXPECT_EQ(os().OpenFile(Path("notes.txt"), OpenMode::Read).error, oserr::kSharingViolation)
+      << "a reader shares no writing with the writer already there";
+  ASSERT_EQ(writer.value->Close(), oserr::kSuccess);
+  EXPECT_EQ(stage_->ReadFile(Path("notes.txt")), "line 1\r\n");
+
+  auto first = os().OpenFile(Path("notes.txt"), OpenMode::Read);
+  auto second = os().OpenFile(Path("notes.txt"), OpenMode::Read);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(second) << "readers share with readers";
+  EXPECT_EQ(os().OpenFile(Path("notes.txt"), OpenMode::CreateWrite).error, oserr::kSharingViolation);
+  std::string text;
+  char buffer[5];
+  std::size_t got = 0;
+  while (first.value->Read(buffer, sizeof buffer, got) == oserr::kSuccess && got > 0)
+    text.append(buffer, got);
+  EXPECT_EQ(text, "line 1\r\n");
+  first.value->Close();
+  second.value->Close();
+
+  // Creating empties; writing in place does not.
+  stage_->MakeFile(Path("notes.txt"), "1234567");
+  auto inPlace = os().OpenFile(Path("notes.txt"), OpenMode::WriteExisting);
+  ASSERT_TRUE(inPlace);
+  ASSERT_EQ(inPlace.value->Write("ab", 2), oserr::kSuccess);
+  inPlace.value->Close();
+  EXPECT_EQ(stage_->ReadFile(Path("notes.txt")), "ab34567");
+  auto emptied = os().OpenFile(Path("notes.txt"), OpenMode::CreateWrite);
+  ASSERT_TRUE(emptied);
+  emptied.value->Close();
+  EXPECT_EQ(stage_->ReadFile(Path("notes.txt")), "");
+}
+
+TEST_F(OsContract, DeleteFile) {
+  Dir("Folder");
+  File("plain.txt");
+  File("read-only.txt", "kept", attr::kReadOnly);
+  File("held.txt");
+  File("open.txt");
+  const auto token = stage_->HoldOpen(Path("held.txt"));
+  auto open = os().OpenFile(Path("open.txt"), OpenMode::Read);
+  ASSERT_TRUE(open);
+  struct Case {
+    std::string path;
+    std::uint32_t error;
+  };
+  const std::vector<Case> cases = {
+      {Path("plain.txt"), oserr::kSuccess},
+      {Path("plain.txt"), oserr::kFileNotFound},  // gone now
+      {Path("Missing\\plain.txt"), oserr::kPathNotFound},
+      {Path("Folder"), oserr::kAccessDenied},
+      {Path("read-only.txt"), oserr::kAccessDenied},
+      {Path("held.txt"), oserr::kSharingViolation},
+      {Path("open.txt"), oserr::kSharingViolation},
+      {Path("*.txt"), oserr::kInvalidName},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(os().DeleteFile(c.path), c.error);
+  }
+  EXPECT_EQ(ErrorOf(Path("plain.txt")), oserr::kFileNotFound);
+  for (const char* kept : {"Folder", "read-only.txt", "held.txt", "open.txt"}) {
+    SCOPED_TRACE(kept);
+    EXPECT_EQ(ErrorOf(Path(kept)), oserr::kSuccess);
+  }
+}
+
+TEST_F(OsContract, CopyFile) {
+  Dir("Folder");
+  struct Case {
+    std::string what;
+    std::string from;
+    std::string to;
+    bool failIfExists;
+    std::uint32_t error;
+    std::string targetAfter;  // "" when the target must not exist
+  };
+  const std::vector<Case> cases = {
+      {"to a new name", "source.jpg", "copy.jpg", true, oserr::kSuccess, "picture"},
+      {"over a file", "source.jpg", "old.jpg", false, oserr::kSuccess, "picture"},
+      {"over a file it must not replace", "source.jpg", "old.jpg", true, oserr::kFileExists, "old"},
+      {"over a read-only file", "source.jpg", "read-only.jpg", false, oserr::kAccessDenied, "old"},
+      {"from a missing file", "missing.jpg", "copy.jpg", false, oserr::kFileNotFound, ""},
+      {"from a missing folder", "Missing\\x.jpg", "copy.jpg", false, oserr::kPathNotFound, ""},
+      {"into a missing folder", "source.jpg", "Missing\\copy.jpg", false, oserr::kPathNotFound, ""},
+      {"from a held file", "held.jpg", "copy.jpg", false, oserr::kSharingViolation, ""},
+      {"over a held file", "source.jpg", "held.jpg", false, oserr::kSharingViolation, "old"},
+      {"onto itself", "source.jpg", "source.jpg", false, oserr::kSharingViolation, "picture"},
+      {"from a folder", "Folder", "copy.jpg", false, oserr::kAccessDenied, ""},
+      {"over a folder", "source.jpg", "Folder", false, oserr::kAccessDenied, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.to == "read-only.jpg" && !stage_->HonoursReadOnly()) continue;
+    File("source.jpg", "picture");
+    File("old.jpg", "old");
+    File("read-only.jpg", "old", attr::kReadOnly);
+    File("held.jpg", "old");
+    auto token = stage_->HoldOpen(Path("held.jpg"));
+    EXPECT_EQ(os().CopyFile(Path(c.from), Path(c.to), c.failIfExists), c.error);
+    token.reset();
+    if (c.to != "Folder") {
+      if (c.targetAfter.empty()) {
+        EXPECT_NE(ErrorOf(Path(c.to)), oserr::kSuccess);
+      } else {
+        EXPECT_EQ(stage_->ReadFile(Path(c.to)), c.targetAfter);
+      }
+    }
+    if (c.from == "source.jpg") {
+      EXPECT_EQ(stage_->ReadFile(Path("source.jpg")), "picture") << "the source stays";
+    }
+    if (ErrorOf(Path("copy.jpg")) == oserr::kSuccess) stage_->Remove(Path("copy.jpg"));
+  }
+}
+
+TEST_F(OsContract, MoveFileReplace) {
+  Dir("Folder");
+  struct Case {
+    std::string what;
+    std::string from;
+    std::string to;
+    std::uint32_t error;
+    bool sourceStays;
+    std::string targetAfter;  // "" when the target must not exist
+  };
+  const std::vector<Case> cases = {
+      {"over a file", "new.jpg", "Pix_Rn.jpg", oserr::kSuccess, false, "new"},
+      {"to a new name", "new.jpg", "fresh.jpg", oserr::kSuccess, false, "new"},
+      {"from a missing file", "missing.jpg", "Pix_Rn.jpg", oserr::kFileNotFound, false, "old"},
+      {"over a read-only file", "new.jpg", "read-only.jpg", oserr::kAccessDenied, true, "old"},
+      {"from a held file", "held.jpg", "Pix_Rn.jpg", oserr::kSharingViolation, true, "old"},
+      {"over a held file", "new.jpg", "held.jpg", oserr::kAccessDenied, true, "old"},
+      {"from a file open for reading", "open.jpg", "Pix_Rn.jpg", oserr::kSharingViolation, true, "old"},
+      {"over a folder", "new.jpg", "Folder", oserr::kAccessDenied, true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.to == "read-only.jpg" && !stage_->HonoursReadOnly()) continue;
+    File("new.jpg", "new");
+    File("Pix_Rn.jpg", "old");
+    File("read-only.jpg", "old", attr::kReadOnly);
+    File("held.jpg", "old");
+    File("open.jpg", "old");
+    auto token = stage_->HoldOpen(Path("held.jpg"));
+    auto open = os().OpenFile(Path("open.jpg"), OpenMode::Read);
+    ASSERT_TRUE(open);
+    EXPECT_EQ(os().MoveFileReplace(Path(c.from), Path(c.to)), c.error);
+    token.reset();
+    open.value->Close();
+    if (!c.targetAfter.empty()) {
+      EXPECT_EQ(stage_->ReadFile(Path(c.to)), c.targetAfter);
+    }
+    if (c.from != "missing.jpg") {
+      EXPECT_EQ(ErrorOf(Path(c.from)) == oserr::kSuccess, c.sourceStays);
+    }
+    if (ErrorOf(Path("fresh.jpg")) == oserr::kSuccess) stage_->Remove(Path("fresh.jpg"));
+  }
+}
+
+TEST_F(OsContract, AttributesAndExistence) {
+  Dir("Folder");
+  Dir("Hidden", attr::kHidden);
+  File("plain.txt");
+  File("read-only.txt", "x", attr::kReadOnly);
+  File("hidden.txt", "x", attr::kHidden);
+  struct Case {
+    std::string path;
+    std::uint32_t error;
+    std::uint32_t watched;  // of the bits in `mask`
+    bool directory;
+    bool file;
+    std::uint32_t mask = kWatched;
+  };
+  const std::vector<Case> cases = {
+      {Path("Folder"), oserr::kSuccess, attr::kDirectory, true, false},
+      {Path("folder\\"), oserr::kSuccess, attr::kDirectory, true, false},
+      {Path("Hidden"), oserr::kSuccess, attr::kDirectory | attr::kHidden, true, false},
+      {Path("PLAIN.TXT"), oserr::kSuccess, 0, false, true},
+      {Path("read-only.txt"), oserr::kSuccess, attr::kReadOnly, false, true},
+      {Path("hidden.txt"), oserr::kSuccess, attr::kHidden, false, true},
+      // A drive root may be hidden and system as well.
+      {"C:\\", oserr::kSuccess, attr::kDirectory, true, false, attr::kDirectory},
+      {root_, oserr::kSuccess, attr::kDirectory, true, false},
+      {Path("missing.txt"), oserr::kFileNotFound, 0, false, false},
+      {Path("Missing\\plain.txt"), oserr::kPathNotFound, 0, false, false},
+      {Path("*.txt"), oserr::kInvalidName, 0, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const auto attributes = os().GetFileAttributes(c.path);
+    EXPECT_EQ(attributes.error, c.error);
+    EXPECT_EQ(attributes.value & c.mask, c.watched);
+    EXPECT_EQ(DirectoryExists(os(), c.path), c.directory);
+    EXPECT_EQ(FileExists(os(), c.path), c.file);
+  }
+}
+
+TEST_F(OsContract, ComparisonsTheProgramDependsOn) {
+  struct Case {
+    std::string a;
+    std::string b;
+    int ignoringCase;
+    int caseSensitive;
+  };
+  const std::vector<Case> cases = {
+      {"a.jpg", "B.jpg", -1, -1},
+      {"B.jpg", "c.jpg", -1, -1},
+      {"img10.jpg", "img2.jpg", -1, -1},
+      {"photo.JPG", "PHOTO.jpg", 0, -1},
+      {"Pictures", "pictures", 0, 1},
+      {"alpha", "Beta", -1, -1},
+      {"Beta", "gamma", -1, -1},
+      {"a", "ab", -1, -1},
+      {"x.jpg", "x1.jpg", -1, -1},
+      {"C:\\Pictures", "c:\\pictures", 0, 1},
+      {"C:\\Pictures\\", "C:\\Pictures", 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("\"" + c.a + "\" vs \"" + c.b + "\"");
+    EXPECT_EQ(Sign(os().CompareTextIgnoreCase(c.a, c.b)), c.ignoringCase);
+    EXPECT_EQ(Sign(os().CompareTextIgnoreCase(c.b, c.a)), -c.ignoringCase);
+    EXPECT_EQ(Sign(os().CompareTextCaseSensitive(c.a, c.b)), c.caseSensitive);
+    EXPECT_EQ(Sign(os().SortKeyIgnoreCase(c.a).compare(os().SortKeyIgnoreCase(c.b))), c.ignoringCase);
+  }
+}
+
+TEST_F(OsContract, LetterCaseOfAscii) {
+  struct Case {
+    std::string text;
+    std::string lower;
+    std::string upper;
+  };
+  const std::vector<Case> cases = {
+      {"Pix_Rn.JPG", "pix_rn.jpg", "PIX_RN.JPG"},
+      {"c: [SYSTEM]", "c: [system]", "C: [SYSTEM]"},
+      {"\\\\Server\\Pics 2", "\\\\server\\pics 2", "\\\\SERVER\\PICS 2"},
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(os().LowerCase(c.text), c.lower);
+    EXPECT_EQ(os().UpperCase(c.text), c.upper);
+  }
+}
+
+}  // namespace
+}  // namespace pix::test
