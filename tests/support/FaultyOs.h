@@ -1,0 +1,148 @@
+// A machine that forwards every call to another one and fails the calls it
+// is told to, so that the same injected failure runs against the in-memory
+// machine and the real layer alike.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Os.h"
+
+namespace pix::test {
+
+class FaultyOs final : public Os {
+ public:
+  explicit FaultyOs(Os& inner) : inner_(inner), faults_(std::make_shared<Faults>()) {}
+
+  // The n-th Write from now (1 = the next one), on any file, fails with
+  // `code` and writes nothing.
+  void FailWrite(int n, std::uint32_t code) {
+    faults_->writesLeft = n;
+    faults_->writeCode = code;
+  }
+  // The next Close of any file fails with `code`; the file is closed all the
+  // same, as a failed CloseHandle leaves the handle closed.
+  void FailNextClose(std::uint32_t code) { faults_->closeCode = code; }
+  // The next MoveFileReplace fails with `code` and moves nothing.
+  void FailNextMoveFileReplace(std::uint32_t code) { moveCode_ = code; }
+  // The next OpenFile in `mode` fails with `code` and opens nothing.
+  void FailNextOpen(OpenMode mode, std::uint32_t code) { openFault_ = std::pair{mode, code}; }
+
+  // How many injected failures have been handed out.
+  int FailuresGiven() const { return faults_->given; }
+
+  std::string ModuleFileName() override { return inner_.ModuleFileName(); }
+
+  OsResult<std::unique_ptr<OsFile>> OpenFile(const std::string& path, OpenMode mode) override {
+    if (openFault_ && openFault_->first == mode) {
+      const std::uint32_t code = openFault_->second;
+      openFault_.reset();
+      ++faults_->given;
+      return {nullptr, code};
+    }
+    auto opened = inner_.OpenFile(path, mode);
+    if (!opened) return opened;
+    return {std::make_unique<FaultyFile>(std::move(opened.value), faults_), oserr::kSuccess};
+  }
+
+  std::string GetCurrentDirectory() override { return inner_.GetCurrentDirectory(); }
+  std::uint32_t SetCurrentDirectory(const std::string& path) override {
+    return inner_.SetCurrentDirectory(path);
+  }
+  OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override {
+    return inner_.FindFiles(pattern);
+  }
+  OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override {
+    return inner_.GetFileAttributes(path);
+  }
+  std::uint32_t GetLogicalDrives() override { return inner_.GetLogicalDrives(); }
+  DriveType GetDriveType(const std::string& root) override { return inner_.GetDriveType(root); }
+  OsResult<VolumeInfo> GetVolumeInformation(const std::string& root) override {
+    return inner_.GetVolumeInformation(root);
+  }
+  OsResult<std::string> GetNetworkConnection(const std::string& localName) override {
+    return inner_.GetNetworkConnection(localName);
+  }
+  std::uint32_t SetErrorMode(std::uint32_t mode) override { return inner_.SetErrorMode(mode); }
+  int CompareTextIgnoreCase(const std::string& a, const std::string& b) override {
+    return inner_.CompareTextIgnoreCase(a, b);
+  }
+  int CompareTextCaseSensitive(const std::string& a, const std::string& b) override {
+    return inner_.CompareTextCaseSensitive(a, b);
+  }
+  std::string SortKeyIgnoreCase(const std::string& text) override { return inner_.SortKeyIgnoreCase(text); }
+  std::string LowerCase(const std::string& text) override { return inner_.LowerCase(text); }
+  std::string UpperCase(const std::string& text) override { return inner_.UpperCase(text); }
+  LocalTime GetLocalTime() override { return inner_.GetLocalTime(); }
+  std::optional<std::int64_t> QueryPerformanceCounter() override { return inner_.QueryPerformanceCounter(); }
+  std::uint32_t GetTickCount() override { return inner_.GetTickCount(); }
+  std::string GetWindowsDirectory() override { return inner_.GetWindowsDirectory(); }
+  std::uint32_t DeleteFile(const std::string& path) override { return inner_.DeleteFile(path); }
+  std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    return inner_.CopyFile(from, to, failIfExists);
+  }
+  std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override {
+    if (moveCode_) {
+      const std::uint32_t code = *moveCode_;
+      moveCode_.reset();
+      ++faults_->given;
+      return code;
+    }
+    return inner_.MoveFileReplace(from, to);
+  }
+  std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file, const std::string& directory,
+                              int showCommand) override {
+    return inner_.ShellExecute(owner, file, directory, showCommand);
+  }
+
+ private:
+  // Shared with the files handed out, which may outlive an arming call.
+  struct Faults {
+    int writesLeft = 0;  // 0: no write fault armed
+    std::uint32_t writeCode = 0;
+    std::optional<std::uint32_t> closeCode;
+    int given = 0;
+  };
+
+  class FaultyFile final : public OsFile {
+   public:
+    FaultyFile(std::unique_ptr<OsFile> inner, std::shared_ptr<Faults> faults)
+        : inner_(std::move(inner)), faults_(std::move(faults)) {}
+
+    std::uint32_t Read(char* buffer, std::size_t size, std::size_t& got) override {
+      return inner_->Read(buffer, size, got);
+    }
+    std::uint32_t Write(const char* data, std::size_t size) override {
+      if (faults_->writesLeft > 0 && --faults_->writesLeft == 0) {
+        ++faults_->given;
+        return faults_->writeCode;
+      }
+      return inner_->Write(data, size);
+    }
+    std::uint32_t Close() override {
+      const std::uint32_t result = inner_->Close();
+      if (faults_->closeCode) {
+        const std::uint32_t code = *faults_->closeCode;
+        faults_->closeCode.reset();
+        ++faults_->given;
+        return code;
+      }
+      return result;
+    }
+
+   private:
+    std::unique_ptr<OsFile> inner_;
+    std::shared_ptr<Faults> faults_;
+  };
+
+  Os& inner_;
+  std::shared_ptr<Faults> faults_;
+  std::optional<std::uint32_t> moveCode_;
+  std::optional<std::pair<OpenMode, std::uint32_t>> openFault_;
+};
+
+}  // namespace pix::test
