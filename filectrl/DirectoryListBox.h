@@ -1,0 +1,95 @@
+// The folder list: the chain of folders from a drive's root down to the
+// current folder, then that folder's subfolders. The user walks the tree
+// with it; the program reads and sets its current folder.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Os.h"
+
+namespace pix {
+
+enum class FolderItemKind : std::uint8_t { OnTheWay, Current, Subfolder };
+
+struct FolderItem {
+  std::string text;
+  FolderItemKind kind;
+};
+
+class TDirectoryListBox {
+ public:
+  // The list starts at the process's current directory, without items.
+  explicit TDirectoryListBox(Os& os);
+
+  const std::string& FolderPath() const { return folderPath_; }
+  // Moves the list to a folder; raises EInOutError when the platform refuses,
+  // leaving the list as it was.
+  void SetFolderPath(const std::string& path);
+  // The first character of FolderPath ("\" on a network path).
+  char DriveLetter() const { return folderPath_.empty() ? '\0' : folderPath_[0]; }
+  // Moves to a drive's own current folder; none only rebuilds.
+  void ChangeDrive(std::optional<char> drive);
+  void RebuildItems();
+
+  // The folder an item stands for ("" past the last item).
+  std::string ItemFolderPath(int index);
+  // Opens the highlighted item (double click, Enter); nothing when none is.
+  void OpenSelected();
+
+  int ItemCount();
+  const FolderItem& Item(int index);
+  int SelectedIndex();
+  void SetSelectedIndex(int index);
+  int CurrentIndex() const { return currentIndex_; }
+
+  // What drawing an item needs.
+  int ItemIndent(int index);
+  std::string ItemDisplayText(int index);
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int height) { itemHeight_ = height; }
+
+  bool PreservesCase() const { return preserveCase_; }
+  bool IsCaseSensitive() const { return caseSensitive_; }
+
+  // Disabled, the list takes no input; the program can still move it.
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+
+  // Typing to find: a typed character moves the highlight. Gives whether the
+  // character was consumed; Backspace, Enter and Esc go on to their usual
+  // handling.
+  bool KeyPress(char key);
+
+  bool HasWindow() const { return hasWindow_; }
+  void CreateWindowHandle();
+
+  std::function<void()> OnChange;
+  std::function<void()> OnClick;
+
+ private:
+  void EnsureWindow();
+  void Changed() {
+    if (OnChange) OnChange();
+  }
+  bool SameFolder(const std::string& a, const std::string& b);
+
+  Os& os_;
+  std::string folderPath_;
+  std::vector<FolderItem> items_;
+  int selected_ = -1;
+  int currentIndex_ = -1;
+  bool preserveCase_ = true;
+  bool caseSensitive_ = false;
+  bool settingFolder_ = false;
+  bool enabled_ = true;
+  bool hasWindow_ = false;
+  int itemHeight_ = 16;
+  std::string searchText_;
+  std::optional<std::uint32_t> lastKeyTick_;
+};
+
+}  // namespace pix
