@@ -1,0 +1,320 @@
+#include "skin/SkinNames.h"
+#include "tools/skingen/Artwork.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pix {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+const fs::path kArt = PIX_SKIN_ART_DIR;
+
+Bytes ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::uint32_t U16(const Bytes& b, std::size_t at) {
+  return b.at(at) | b.at(at + 1) << 8;
+}
+std::uint32_t U32(const Bytes& b, std::size_t at) {
+  return U16(b, at) | U16(b, at + 2) << 16;
+}
+std::int32_t S32(const Bytes& b, std::size_t at) {
+  return static_cast<std::int32_t>(U32(b, at));
+}
+
+struct Rgb {
+  int r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+bool IsGreen(Rgb c) {
+  return c.g > 150 && c.r < 100 && c.b < 100;
+}
+bool IsRed(Rgb c) {
+  return c.r > 150 && c.g < 100 && c.b < 100;
+}
+int Luminance(Rgb c) {
+  return (299 * c.r + 587 * c.g + 114 * c.b) / 1000;
+}
+
+// A BMP as far as the program relies on it, read independently of the generator.
+struct Bmp {
+  int width = 0, height = 0, bitsPerPixel = 0;
+  std::vector<Rgb> palette;
+  std::vector<int> indices;  // 4-bit pictures, top row first
+  std::vector<Rgb> pixels;   // top row first
+
+  Rgb At(int x, int y) const { return pixels.at(static_cast<std::size_t>(y * width + x)); }
+  int IndexAt(int x, int y) const { return indices.at(static_cast<std::size_t>(y * width + x)); }
+};
+
+Bmp Decode(const Bytes& b) {
+  Bmp bmp;
+  bmp.width = S32(b, 18);
+  bmp.height = S32(b, 22);
+  bmp.bitsPerPixel = static_cast<int>(U16(b, 28));
+  const std::uint32_t offset = U32(b, 10);
+  const std::size_t stride = (static_cast<std::size_t>(bmp.width * bmp.bitsPerPixel) + 31) / 32 * 4;
+  if (bmp.bitsPerPixel == 4) {
+    for (std::size_t i = 0; i < 16; ++i) {
+      const std::size_t at = 14 + 40 + i * 4;
+      bmp.palette.push_back({b.at(at + 2), b.at(at + 1), b.at(at)});
+    }
+  }
+  for (int y = 0; y < bmp.height; ++y) {
+    const std::size_t row = offset + static_cast<std::size_t>(bmp.height - 1 - y) * stride;
+    for (int x = 0; x < bmp.width; ++x) {
+      if (bmp.bitsPerPixel == 24) {
+        const std::size_t at = row + static_cast<std::size_t>(x) * 3;
+        bmp.pixels.push_back({b.at(at + 2), b.at(at + 1), b.at(at)});
+      } else {
+        const std::uint8_t pair = b.at(row + static_cast<std::size_t>(x / 2));
+        const int index = x % 2 == 0 ? pair >> 4 : pair & 0x0F;
+        bmp.indices.push_back(index);
+        bmp.pixels.push_back(bmp.palette.at(static_cast<std::size_t>(index)));
+      }
+    }
+  }
+  return bmp;
+}
+
+Bmp Load(const std::string& name) {
+  return Decode(ReadFile(kArt / name));
+}
+
+struct PictureCase {
+  std::string file;
+  int width;
+  int height;
+  int bitsPerPixel;
+};
+
+const std::vector<PictureCase> kPictures = {
+    {"back.bmp", 276, 196, 24},      {"logo.bmp", 60, 12, 24},      {"vpr.bmp", 17, 18, 24},
+    {"min.bmp", 17, 18, 24},         {"hlt.bmp", 17, 18, 24},       {"MinBut.bmp", 11, 11, 24},
+    {"authprg.bmp", 194, 196, 24},   {"sfl.bmp", 17, 18, 24},       {"nsfl.bmp", 17, 18, 24},
+    {"nsfl1.bmp", 17, 18, 24},       {"nsfl2.bmp", 17, 18, 24},     {"sfl1.bmp", 17, 18, 24},
+    {"sfl2.bmp", 17, 18, 24},        {"OPENFOLDER.bmp", 16, 15, 4}, {"CURRENTFOLDER.bmp", 16, 15, 4},
+    {"CLOSEDFOLDER.bmp", 16, 15, 4}, {"EXECUTABLE.bmp", 16, 15, 4}, {"UNKNOWNFILE.bmp", 16, 15, 4},
+    {"FLOPPY.bmp", 16, 11, 4},       {"HARD.bmp", 16, 11, 4},       {"NETWORK.bmp", 16, 11, 4},
+    {"CDROM.bmp", 16, 11, 4},        {"RAM.bmp", 16, 11, 4},
+};
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::random_device seed;
+    path_ = fs::temp_directory_path() / ("pix_skin_" + std::to_string(seed()) + std::to_string(seed()));
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+std::set<std::string> FilesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+TEST(SkinTest, CommittedArtIsWhatTheGeneratorDraws) {
+  TempFolder temp;
+  skingen::WriteAll(temp.Path());
+  const std::set<std::string> drawn = FilesIn(temp.Path());
+  EXPECT_EQ(drawn, FilesIn(kArt));
+  for (const std::string& name : drawn) {
+    EXPECT_TRUE(ReadFile(temp.Path() / name) == ReadFile(kArt / name))
+        << name << " differs from what the generator draws; run scripts/skin";
+  }
+}
+
+TEST(SkinTest, DrawingTwiceGivesTheSameBytes) {
+  const auto first = skingen::RenderAll();
+  const auto second = skingen::RenderAll();
+  ASSERT_EQ(first.size(), second.size());
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    EXPECT_EQ(first[i].name, second[i].name);
+    EXPECT_TRUE(first[i].bytes == second[i].bytes) << first[i].name;
+  }
+}
+
+TEST(SkinTest, PicturesAreUncompressedBottomUpBitmapsOfTheirSizes) {
+  for (const PictureCase& c : kPictures) {
+    SCOPED_TRACE(c.file);
+    const Bytes b = ReadFile(kArt / c.file);
+    ASSERT_GE(b.size(), 54u);
+    const std::size_t paletteSize = c.bitsPerPixel == 4 ? 16 * 4 : 0;
+    const std::size_t stride = (static_cast<std::size_t>(c.width * c.bitsPerPixel) + 31) / 32 * 4;
+    EXPECT_EQ(b[0], 'B');
+    EXPECT_EQ(b[1], 'M');
+    EXPECT_EQ(U32(b, 2), b.size());
+    EXPECT_EQ(U32(b, 10), 54 + paletteSize);
+    EXPECT_EQ(U32(b, 14), 40u);
+    EXPECT_EQ(S32(b, 18), c.width);
+    EXPECT_EQ(S32(b, 22), c.height);  // positive: bottom-up
+    EXPECT_EQ(U16(b, 26), 1u);
+    EXPECT_EQ(static_cast<int>(U16(b, 28)), c.bitsPerPixel);
+    EXPECT_EQ(U32(b, 30), 0u);  // BI_RGB
+    const std::uint32_t used = U32(b, 46);
+    if (c.bitsPerPixel == 24) {
+      EXPECT_EQ(used, 0u);
+    } else {
+      EXPECT_TRUE(used == 0 || used == 16) << used;
+    }
+    EXPECT_EQ(b.size(), 54 + paletteSize + stride * static_cast<std::size_t>(c.height));
+  }
+}
+
+TEST(SkinTest, RandomSwitchStartsOnItsOnFace) {
+  EXPECT_TRUE(Load("sfl.bmp").pixels == Load("sfl2.bmp").pixels);
+}
+
+TEST(SkinTest, SequenceSwitchStartsOnAnOffFaceOfItsOwn) {
+  const Bmp nsfl = Load("nsfl.bmp");
+  EXPECT_FALSE(nsfl.pixels == Load("nsfl1.bmp").pixels);
+  EXPECT_EQ(std::count_if(nsfl.pixels.begin(), nsfl.pixels.end(), IsGreen), 0);
+}
+
+struct FaceCase {
+  std::string file;
+  bool on;
+};
+
+TEST(SkinTest, OnFacesShowGreenAndOffFacesRed) {
+  const std::vector<FaceCase> cases = {
+      {"sfl2.bmp", true}, {"nsfl2.bmp", true}, {"sfl1.bmp", false}, {"nsfl1.bmp", false}};
+  for (const FaceCase& c : cases) {
+    SCOPED_TRACE(c.file);
+    const Bmp face = Load(c.file);
+    const auto green = std::count_if(face.pixels.begin(), face.pixels.end(), IsGreen);
+    const auto red = std::count_if(face.pixels.begin(), face.pixels.end(), IsRed);
+    if (c.on) {
+      EXPECT_GT(green, 0);
+    } else {
+      EXPECT_EQ(green, 0);
+      EXPECT_GT(red, 0);
+    }
+  }
+}
+
+TEST(SkinTest, TheTwoSwitchesAndTheThreeButtonsLookDifferent) {
+  EXPECT_FALSE(Load("sfl2.bmp").pixels == Load("nsfl2.bmp").pixels);
+  EXPECT_FALSE(Load("sfl1.bmp").pixels == Load("nsfl1.bmp").pixels);
+  EXPECT_FALSE(Load("vpr.bmp").pixels == Load("min.bmp").pixels);
+  EXPECT_FALSE(Load("vpr.bmp").pixels == Load("hlt.bmp").pixels);
+  EXPECT_FALSE(Load("min.bmp").pixels == Load("hlt.bmp").pixels);
+}
+
+TEST(SkinTest, DelayDigitsStandOnALightGround) {
+  // The delay label is transparent and writes black digits at 213,138 in 31 x 13.
+  const Bmp back = Load("back.bmp");
+  for (int y = 138; y < 138 + 13; ++y) {
+    for (int x = 213; x < 213 + 31; ++x) {
+      EXPECT_GT(Luminance(back.At(x, y)), 150) << x << "," << y;
+    }
+  }
+}
+
+TEST(SkinTest, AuthorPanelsFirstColumnClosesTheNarrowWindow) {
+  // At width 276 the window's last column is the author panel's first.
+  const Bmp author = Load("authprg.bmp");
+  const Bmp back = Load("back.bmp");
+  for (int y = 0; y < 196; ++y) {
+    EXPECT_LT(Luminance(author.At(0, y)), 24) << y;
+    EXPECT_EQ(author.At(0, y), back.At(0, y)) << y;  // the same outline as the left edge
+  }
+}
+
+TEST(SkinTest, GlyphsHaveASeeThroughBackgroundInTheirBottomLeftColour) {
+  for (const PictureCase& c : kPictures) {
+    if (c.bitsPerPixel != 4) continue;
+    SCOPED_TRACE(c.file);
+    const Bmp glyph = Load(c.file);
+    const int key = glyph.IndexAt(0, glyph.height - 1);
+    const auto clear = std::count(glyph.indices.begin(), glyph.indices.end(), key);
+    const auto total = static_cast<long>(glyph.indices.size());
+    EXPECT_GT(clear * 16, total) << "too little background";
+    EXPECT_GT((total - clear) * 4, total) << "too little drawn";
+    EXPECT_NE(glyph.palette.at(static_cast<std::size_t>(key)), (Rgb{0, 0, 0})) << "outlines would vanish";
+  }
+}
+
+TEST(SkinTest, IconIsOne32By32ImageOf256Colours) {
+  const Bytes b = ReadFile(kArt / "MAINICON.ico");
+  ASSERT_GE(b.size(), 22u + 40u);
+  EXPECT_EQ(U16(b, 0), 0u);
+  EXPECT_EQ(U16(b, 2), 1u);  // an icon, not a cursor
+  EXPECT_EQ(U16(b, 4), 1u);  // one image
+  EXPECT_EQ(b[6], 32);
+  EXPECT_EQ(b[7], 32);
+  EXPECT_EQ(U16(b, 12), 8u);
+  const std::uint32_t size = U32(b, 14), offset = U32(b, 18);
+  EXPECT_EQ(offset + size, b.size());
+  ASSERT_EQ(offset, 22u);
+  EXPECT_EQ(U32(b, 22), 40u);
+  EXPECT_EQ(S32(b, 26), 32);
+  EXPECT_EQ(S32(b, 30), 64);  // the colour rows and the mask rows
+  EXPECT_EQ(U16(b, 36), 8u);
+  EXPECT_EQ(U32(b, 38), 0u);
+  // 256 palette entries, 32 rows of 32 bytes, then a mask of 32 rows of 4 bytes.
+  ASSERT_EQ(b.size(), 22u + 40 + 256 * 4 + 32 * 32 + 32 * 4);
+  const std::size_t mask = 22 + 40 + 256 * 4 + 32 * 32;
+  int seeThrough = 0;
+  for (std::size_t i = mask; i < b.size(); ++i)
+    seeThrough += std::popcount(b[i]);
+  EXPECT_GT(seeThrough, 0);
+  EXPECT_LT(seeThrough, 32 * 32 / 2);
+}
+
+TEST(SkinTest, ResourceScriptNamesEveryPictureAndTheIcon) {
+  std::ifstream in(kArt.parent_path() / "skin.rc");
+  ASSERT_TRUE(in) << "skin.rc";
+  const std::regex entry(R"(^\s*(\w+)\s+(BITMAP|ICON)\s+"([^"]+)\"\s*$)");
+  std::map<std::string, std::pair<std::string, std::string>> named;  // name -> type, file
+  std::string line;
+  while (std::getline(in, line)) {
+    std::smatch m;
+    if (!std::regex_match(line, m, entry)) continue;
+    EXPECT_TRUE(named.emplace(m[1], std::pair{m[2].str(), m[3].str()}).second) << "twice: " << m[1];
+  }
+  std::vector<std::pair<std::string, std::string>> expected;  // name, type
+  for (const char* name : skin::kComponentPictures)
+    expected.emplace_back(name, "BITMAP");
+  for (const char* name : skin::kGlyphs)
+    expected.emplace_back(name, "BITMAP");
+  expected.emplace_back(skin::kMainIcon, "ICON");
+  EXPECT_EQ(named.size(), expected.size());
+  for (const auto& [name, type] : expected) {
+    SCOPED_TRACE(name);
+    const auto it = named.find(name);
+    ASSERT_NE(it, named.end());
+    EXPECT_EQ(it->second.first, type);
+    EXPECT_TRUE(fs::is_regular_file(kArt.parent_path() / it->second.second)) << it->second.second;
+  }
+}
+
+}  // namespace
+}  // namespace pix
