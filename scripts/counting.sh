@@ -14,7 +14,10 @@ pix_run_gtest() {
   local log
   log=$(mktemp)
   local rc=0
-  "$@" 2>&1 | tee "$log" || rc=${PIPESTATUS[0]}
+  # A file, not a pipe: programs that Wine starts in the background inherit
+  # the output and would keep a pipe open after the suite has ended.
+  "$@" >"$log" 2>&1 || rc=$?
+  cat "$log"
   local passed failed
   passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -n 1)
   failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$log" | tail -n 1)
