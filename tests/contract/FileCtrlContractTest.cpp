@@ -120,6 +120,38 @@ TEST_F(FileCtrlContract, PictureListMaskPiecesAreUsedAsWritten) {
   }
 }
 
+TEST_F(FileCtrlContract, PictureListAttributeFilter) {
+  File("Pictures\\plain.jpg");
+  File("Pictures\\hidden.jpg", attr::kHidden);
+  File("Pictures\\readonly.jpg", attr::kReadOnly);
+  stage_->MakeDir(Path("Pictures\\folder.jpg"));
+  struct Case {
+    std::string what;
+    TFileTypes types;
+    std::vector<std::string> items;
+  };
+  const std::vector<Case> cases = {
+      {"plain files", {TFileType::ftNormal}, {"plain.jpg", "readonly.jpg"}},
+      {"and hidden ones",
+       {TFileType::ftNormal, TFileType::ftHidden},
+       {"hidden.jpg", "plain.jpg", "readonly.jpg"}},
+      {"read-only only", {TFileType::ftReadOnly}, {"readonly.jpg"}},
+      {"folders only", {TFileType::ftDirectory}, {"[folder.jpg]"}},
+      {"plain files and folders",
+       {TFileType::ftNormal, TFileType::ftDirectory},
+       {"[folder.jpg]", "plain.jpg", "readonly.jpg"}},
+      {"nothing", {}, {}},
+  };
+  TFileListBox list(os());
+  list.SetMask("*.jpg");
+  list.SetFolderPath(Path("Pictures"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    list.SetFileType(c.types);
+    EXPECT_EQ(Items(list), c.items);
+  }
+}
+
 TEST_F(FileCtrlContract, PictureListWaitsForItsFirstUseBeforeListing) {
   TFileListBox list(os());
   list.SetMask("*.jpg");
