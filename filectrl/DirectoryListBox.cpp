@@ -13,7 +13,11 @@ constexpr std::uint32_t kSearchResetMs = 499;
 constexpr char kBackspace = 8, kEnter = 13, kEscape = 27;
 }  // namespace
 
-TDirectoryListBox::TDirectoryListBox(Os& os) : os_(os), folderPath_(os.GetCurrentDirectory()) {}
+TDirectoryListBox::TDirectoryListBox(std::string name, TWinControl* parent, int left, int top, int width,
+                                     int height, Os& os)
+    : TWinControl(std::move(name), parent, left, top, width, height),
+      os_(os),
+      folderPath_(os.GetCurrentDirectory()) {}
 
 void TDirectoryListBox::CreateWindowHandle() {
   if (hasWindow_) return;
@@ -31,6 +35,8 @@ bool TDirectoryListBox::SameFolder(const std::string& a, const std::string& b) {
 
 void TDirectoryListBox::SetFolderPath(const std::string& path) {
   if (path.empty() || SameFolder(path, folderPath_)) return;
+  // A drive without a medium is refused, not asked for.
+  QuietCriticalErrors quiet(os_);
   const ResolvedPath resolved = ResolvePathText(os_, path);
   const std::optional<char> current =
       folderPath_.empty() ? std::nullopt : std::optional<char>(folderPath_[0]);
@@ -119,6 +125,7 @@ void TDirectoryListBox::RebuildItems() {
     items_.push_back({std::move(keyed.name), FolderItemKind::Subfolder});
 
   if (hasWindow_) selected_ = currentIndex_;
+  Notify(ControlChange::Content);
 }
 
 std::string TDirectoryListBox::ItemFolderPath(int index) {
@@ -170,6 +177,7 @@ int TDirectoryListBox::SelectedIndex() {
 void TDirectoryListBox::SetSelectedIndex(int index) {
   EnsureWindow();
   selected_ = index >= 0 && index < static_cast<int>(items_.size()) ? index : -1;
+  Notify(ControlChange::Content);
 }
 
 int TDirectoryListBox::ItemIndent(int index) {
@@ -203,7 +211,7 @@ bool TDirectoryListBox::KeyPress(char key) {
       const std::string& text = items_[static_cast<std::size_t>(index)].text;
       if (text.size() >= searchText_.size() &&
           os_.CompareTextIgnoreCase(text.substr(0, searchText_.size()), searchText_) == 0) {
-        selected_ = index;
+        SetSelectedIndex(index);
         if (OnClick) OnClick();
         break;
       }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Os.h"
+#include "shell/components/Controls.h"
 
 namespace pix {
 
@@ -20,10 +21,12 @@ struct FolderItem {
   FolderItemKind kind;
 };
 
-class TDirectoryListBox {
+class TDirectoryListBox : public TWinControl {
  public:
   // The list starts at the process's current directory, without items.
-  explicit TDirectoryListBox(Os& os);
+  TDirectoryListBox(std::string name, TWinControl* parent, int left, int top, int width, int height, Os& os);
+  // A list without a place in a window.
+  explicit TDirectoryListBox(Os& os) : TDirectoryListBox("", nullptr, 0, 0, 145, 97, os) {}
 
   const std::string& FolderPath() const { return folderPath_; }
   // Moves the list to a folder; raises EInOutError when the platform refuses,
@@ -55,10 +58,6 @@ class TDirectoryListBox {
   bool PreservesCase() const { return preserveCase_; }
   bool IsCaseSensitive() const { return caseSensitive_; }
 
-  // Disabled, the list takes no input; the program can still move it.
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { enabled_ = enabled; }
-
   // Typing to find: a typed character moves the highlight. Gives whether the
   // character was consumed; Backspace, Enter and Esc go on to their usual
   // handling.
@@ -73,6 +72,7 @@ class TDirectoryListBox {
  private:
   void EnsureWindow();
   void Changed() {
+    Notify(ControlChange::Content);
     if (OnChange) OnChange();
   }
   bool SameFolder(const std::string& a, const std::string& b);
@@ -85,7 +85,6 @@ class TDirectoryListBox {
   bool preserveCase_ = true;
   bool caseSensitive_ = false;
   bool settingFolder_ = false;
-  bool enabled_ = true;
   bool hasWindow_ = false;
   int itemHeight_ = 16;
   std::string searchText_;

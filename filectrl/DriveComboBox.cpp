@@ -1,30 +1,19 @@
 #include "filectrl/DriveComboBox.h"
 
+#include "filectrl/PathRules.h"
 #include "settings/Errors.h"
 
 namespace pix {
 
 namespace {
-// Keeps a drive without a medium from asking the user, for one query, and
-// puts the previous mode back however the query ends.
-class QuietCriticalErrors {
- public:
-  explicit QuietCriticalErrors(Os& os) : os_(os), previous_(os.SetErrorMode(kSemFailCriticalErrors)) {}
-  QuietCriticalErrors(const QuietCriticalErrors&) = delete;
-  QuietCriticalErrors& operator=(const QuietCriticalErrors&) = delete;
-  ~QuietCriticalErrors() { os_.SetErrorMode(previous_); }
-
- private:
-  Os& os_;
-  std::uint32_t previous_;
-};
-
 bool IsLowerLetter(char letter) {
   return static_cast<unsigned char>(letter) >= 'a';
 }
 }  // namespace
 
-TDriveComboBox::TDriveComboBox(Os& os) : os_(os) {
+TDriveComboBox::TDriveComboBox(std::string name, TWinControl* parent, int left, int top, int width,
+                               int height, Os& os)
+    : TWinControl(std::move(name), parent, left, top, width, height), os_(os) {
   const std::string current = os.GetCurrentDirectory();
   if (!current.empty() && current[0] != '\\') driveLetter_ = current[0];
 }
@@ -116,6 +105,7 @@ int TDriveComboBox::SelectedIndex() {
 void TDriveComboBox::SetSelectedIndex(int index) {
   CreateWindowHandle();
   selected_ = index >= 0 && index < static_cast<int>(items_.size()) ? index : -1;
+  Notify(ControlChange::Content);
 }
 
 std::string TDriveComboBox::Text() {
@@ -142,6 +132,7 @@ void TDriveComboBox::SetDriveLetter(std::optional<char> drive) {
       }
     }
   }
+  Notify(ControlChange::Content);
   if (OnChange) OnChange();
 }
 

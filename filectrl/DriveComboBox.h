@@ -10,17 +10,20 @@
 #include <vector>
 
 #include "platform/Os.h"
+#include "shell/components/Controls.h"
 
 namespace pix {
 
 enum class TTextCase : std::uint8_t { tcLowerCase, tcUpperCase };
 enum class DriveGlyph : std::uint8_t { Floppy, Hard, Network, CdRom, Ram };
 
-class TDriveComboBox {
+class TDriveComboBox : public TWinControl {
  public:
   // The list stands on the drive of the process's current directory (none
   // on a network path) and builds its items when its window is made.
-  explicit TDriveComboBox(Os& os);
+  TDriveComboBox(std::string name, TWinControl* parent, int left, int top, int width, int height, Os& os);
+  // A list without a place in a window.
+  explicit TDriveComboBox(Os& os) : TDriveComboBox("", nullptr, 0, 0, 145, 21, os) {}
 
   int ItemCount();
   const std::string& Item(int index);
@@ -40,9 +43,6 @@ class TDriveComboBox {
   std::string VolumeLabelText(char letter);
   std::string NetworkShareText(char letter);
 
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { enabled_ = enabled; }
-
   bool HasWindow() const { return hasWindow_; }
   void CreateWindowHandle();
 
@@ -60,7 +60,6 @@ class TDriveComboBox {
   int selected_ = -1;
   std::optional<char> driveLetter_;
   TTextCase textCase_ = TTextCase::tcLowerCase;
-  bool enabled_ = true;
   bool hasWindow_ = false;
 };
 

@@ -50,8 +50,12 @@ FileGlyph GlyphForFile(Os& os, const std::string& name) {
 
 }  // namespace
 
-TFileListBox::TFileListBox(Os& os, ScreenPointer* pointer)
-    : os_(os), pointer_(pointer), folderPath_(os.GetCurrentDirectory()) {}
+TFileListBox::TFileListBox(std::string name, TWinControl* parent, int left, int top, int width, int height,
+                           Os& os, ScreenPointer* pointer)
+    : TWinControl(std::move(name), parent, left, top, width, height),
+      os_(os),
+      pointer_(pointer),
+      folderPath_(os.GetCurrentDirectory()) {}
 
 void TFileListBox::CreateWindowHandle() {
   if (hasWindow_) return;
@@ -65,6 +69,8 @@ void TFileListBox::EnsureWindow() {
 
 void TFileListBox::SetFolderPath(const std::string& path) {
   if (SameFileName(os_, path, folderPath_)) return;
+  // A drive without a medium is refused, not asked for.
+  QuietCriticalErrors quiet(os_);
   // A relative text is read against the list's own folder.
   if (DirectoryExists(os_, folderPath_)) ChangeDirectory(os_, folderPath_);
   ChangeDirectory(os_, path);
@@ -163,6 +169,7 @@ int TFileListBox::SelectedIndex() {
 void TFileListBox::SetSelectedIndex(int index) {
   EnsureWindow();
   selected_ = index >= 0 && index < static_cast<int>(items_.size()) ? index : -1;
+  Notify(ControlChange::Content);
 }
 
 std::string TFileListBox::SelectedFileName() {
@@ -177,6 +184,7 @@ std::string TFileListBox::SelectedFilePath() {
 
 void TFileListBox::ApplyPath(const std::string& text) {
   if (text.empty() || SameFileName(os_, text, SelectedFilePath())) return;
+  QuietCriticalErrors quiet(os_);
   const ResolvedPath resolved = ResolvePathText(os_, text);
   SetFolderPath(resolved.drive ? std::string(1, *resolved.drive) + ":" + resolved.folder : resolved.folder);
 

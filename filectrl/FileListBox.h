@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "filectrl/ScreenPointer.h"
 #include "platform/Os.h"
+#include "shell/components/Controls.h"
+#include "shell/components/ScreenPointer.h"
 
 namespace pix {
 
@@ -46,11 +47,15 @@ class TFileTypes {
 
 enum class FileGlyph : std::uint8_t { None, Executable, ClosedFolder, UnknownFile };
 
-class TFileListBox {
+class TFileListBox : public TWinControl {
  public:
   // The list starts at the process's current directory, mask "*.*", plain
   // files only, and lists nothing until its items are first needed.
-  explicit TFileListBox(Os& os, ScreenPointer* pointer = nullptr);
+  TFileListBox(std::string name, TWinControl* parent, int left, int top, int width, int height, Os& os,
+               ScreenPointer* pointer = nullptr);
+  // A list without a place in a window.
+  explicit TFileListBox(Os& os, ScreenPointer* pointer = nullptr)
+      : TFileListBox("", nullptr, 0, 0, 145, 97, os, pointer) {}
 
   const std::string& FolderPath() const { return folderPath_; }
   void SetFolderPath(const std::string& path);
@@ -65,9 +70,6 @@ class TFileListBox {
   void SetShowGlyphs(bool show);
   int ItemHeight() const { return itemHeight_; }
   void SetItemHeight(int height) { itemHeight_ = height; }
-
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { enabled_ = enabled; }
 
   int ItemCount();
   const std::string& Item(int index);
@@ -98,6 +100,7 @@ class TFileListBox {
   };
   void EnsureWindow();
   void Changed() {
+    Notify(ControlChange::Content);
     if (OnChange) OnChange();
   }
 
@@ -107,7 +110,6 @@ class TFileListBox {
   std::string mask_ = "*.*";
   TFileTypes fileType_{TFileType::ftNormal};
   bool showGlyphs_ = false;
-  bool enabled_ = true;
   int itemHeight_ = 13;
   bool hasWindow_ = false;
   std::vector<ListItem> items_;

@@ -2,6 +2,7 @@
 // drive letters and \\server\share roots.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +45,21 @@ struct ResolvedPath {
 // current directory is put back as it was, whether the call succeeds or
 // raises EInOutError.
 ResolvedPath ResolvePathText(Os& os, const std::string& text);
+
+// Keeps a drive without a medium from asking the user to insert one while
+// it lives: the query fails quietly instead. The previous error mode comes
+// back however the scope ends.
+class QuietCriticalErrors {
+ public:
+  explicit QuietCriticalErrors(Os& os) : os_(os), previous_(os.SetErrorMode(kSemFailCriticalErrors)) {}
+  QuietCriticalErrors(const QuietCriticalErrors&) = delete;
+  QuietCriticalErrors& operator=(const QuietCriticalErrors&) = delete;
+  ~QuietCriticalErrors() { os_.SetErrorMode(previous_); }
+
+ private:
+  Os& os_;
+  std::uint32_t previous_;
+};
 
 // Changes the current directory or raises EInOutError with the OS code.
 void ChangeDirectory(Os& os, const std::string& path);

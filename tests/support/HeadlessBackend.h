@@ -1,0 +1,96 @@
+// A window backend without windows, for driving the program's components and
+// handlers in host tests: pictures come from the skin's files, timers tick
+// when the test says, error boxes and other requests are recorded, and the
+// halt ends the handler with a HaltRequested that the test catches.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "shell/components/Application.h"
+
+namespace pix::test {
+
+// Thrown where the program would end its process.
+struct HaltRequested {
+  int exitCode;
+};
+
+class HeadlessBackend final : public ApplicationBackend,
+                              public TimerService,
+                              public PictureSource,
+                              public ScreenPointer {
+ public:
+  struct ErrorBox {
+    std::string caption;
+    std::string text;
+  };
+
+  // TimerService
+  bool StartTimer(TTimer& timer, unsigned) override {
+    if (refuseTimers) return false;
+    running.insert(&timer);
+    ++timerStarts;
+    return true;
+  }
+  void StopTimer(TTimer& timer) override { running.erase(&timer); }
+
+  // PictureSource: the skin's files, found by name whatever their letter case.
+  std::shared_ptr<const TPicture> Load(const std::string& name) override {
+    for (const auto& entry : std::filesystem::directory_iterator(PIX_SKIN_ART_DIR)) {
+      std::string stem = entry.path().stem().string();
+      for (char& c : stem)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (stem != name || entry.path().extension() != ".bmp") continue;
+      std::ifstream file(entry.path(), std::ios::binary);
+      std::stringstream bytes;
+      bytes << file.rdbuf();
+      return ReadBitmap(name, bytes.str());
+    }
+    throw std::runtime_error("no picture " + name);
+  }
+
+  // ScreenPointer
+  PointerShape Shape() const override { return shape; }
+  void SetShape(PointerShape newShape) override { shape = newShape; }
+
+  // ApplicationBackend
+  TimerService& Timers() override { return *this; }
+  PictureSource& Pictures() override { return *this; }
+  ScreenPointer& Pointer() override { return *this; }
+  void CreateApplicationWindow(TApplication&) override { applicationWindow = true; }
+  void CreateFormWindows(TForm& form) override { forms.push_back(&form); }
+  int StartupShowCommand() override { return kShowNormal; }
+  void RunMessageLoop(TApplication&, int) override { ++loops; }
+  void ShowErrorBox(const std::string& caption, const std::string& text) override {
+    errorBoxes.push_back({caption, text});
+  }
+  void Minimize() override { ++minimized; }
+  [[noreturn]] void EndProcess(int exitCode) override { throw HaltRequested{exitCode}; }
+
+  // Delivers one tick to every timer that is running.
+  void TickRunningTimers() {
+    const std::set<TTimer*> ticking = running;
+    for (TTimer* timer : ticking)
+      timer->Tick();
+  }
+  bool IsRunning(TTimer& timer) const { return running.count(&timer) != 0; }
+
+  bool refuseTimers = false;
+  std::set<TTimer*> running;
+  int timerStarts = 0;
+  PointerShape shape = PointerShape::Default;
+  bool applicationWindow = false;
+  std::vector<TForm*> forms;
+  int loops = 0;
+  std::vector<ErrorBox> errorBoxes;
+  int minimized = 0;
+};
+
+}  // namespace pix::test
