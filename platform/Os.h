@@ -166,6 +166,13 @@ class Os {
   // MoveFileExA with MOVEFILE_REPLACE_EXISTING: replaces `to` in one step.
   virtual std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) = 0;
 
+  // The desktop wallpaper's file (SystemParametersInfoA with
+  // SPI_GETDESKWALLPAPER), "" when there is none or the call fails.
+  virtual std::string GetDesktopWallpaper() = 0;
+  // Asks Windows to load the wallpaper from this file anew
+  // (SPI_SETDESKWALLPAPER with SPIF_SENDCHANGE). Gives 0 or the error code.
+  virtual std::uint32_t SetDesktopWallpaper(const std::string& path) = 0;
+
   // ShellExecuteA with no operation and no parameters. `owner` is the
   // window handle as a number. Gives the call's instance value (above 32 on
   // success).

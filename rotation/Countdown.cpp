@@ -1,5 +1,6 @@
 // The countdown on the timer, the sequence advance, the random pick and the
 // installation of the picture.
+#include "filectrl/PathRules.h"
 #include "settings/LenientInt.h"
 #include "settings/SettingsFile.h"
 #include "shell/pix_rn1.h"
@@ -84,21 +85,31 @@ void TForm1::InstallPicture() {
   const std::string source = chdis2.SelectedFilePath();
   // Nothing to install, or a path that would have to be cut (and so could
   // name another file): the old picture stays as it is.
-  const bool installable = !windows.empty() && !source.empty() && FileExists(os(), source) &&
+  // A read-only picture is one its owner chose to keep: Windows would refuse
+  // to replace it, and so does the program, wherever it runs.
+  const auto targetAttributes = os().GetFileAttributes(target);
+  const bool keptReadOnly = targetAttributes && (targetAttributes.value & attr::kReadOnly) != 0;
+  const bool installable = !windows.empty() && !source.empty() && FileExists(os(), source) && !keptReadOnly &&
                            incoming.size() <= kLongestPath && source.size() <= kLongestPath;
   if (installable) {
     // The new picture replaces the old one in one step, so that a failure
     // leaves the old one whole.
     const std::uint32_t copied = os().CopyFile(source, incoming, false);
+    bool installed = false;
     if (copied == oserr::kSuccess) {
-      if (os().MoveFileReplace(incoming, target) != oserr::kSuccess) os().DeleteFile(incoming);
+      installed = os().MoveFileReplace(incoming, target) == oserr::kSuccess;
+      if (!installed) os().DeleteFile(incoming);
     } else if (copied == oserr::kAccessDenied && FileExists(os(), target)) {
       // The Windows directory takes no new file, but the picture itself may
       // be granted to its users: write it in place.
-      os().CopyFile(source, target, false);
+      installed = os().CopyFile(source, target, false) == oserr::kSuccess;
     } else {
       os().DeleteFile(incoming);
     }
+    // Windows shows a cached copy of the desktop picture: when the desktop
+    // shows this very file, ask for it to be loaded anew.
+    if (installed && CompareFileNames(os(), os().GetDesktopWallpaper(), target) == 0)
+      os().SetDesktopWallpaper(target);
   }
   Application().Halt(0);
 }

@@ -41,6 +41,27 @@ pix_add_counts() {
   ((failed == 0)) || PIX_FAILED_SUITES+=("$name")
 }
 
+# Runs a script suite that ends with a line "NAME: N passed, N failed" and
+# adds its counts; a suite that ends without that line counts as one failure.
+pix_run_counted() {
+  local name=$1
+  shift
+  local log
+  log=$(mktemp)
+  "$@" >"$log" 2>&1
+  cat "$log"
+  local line
+  line=$(grep -E "^$name: [0-9]+ passed, [0-9]+ failed" "$log" | tail -n 1)
+  rm -f "$log"
+  if [[ -z $line ]]; then
+    pix_log "$name: ended without its summary"
+    pix_add_counts "$name" 0 1
+    return
+  fi
+  local counts=${line#"$name: "}
+  pix_add_counts "$name" "${counts%% passed*}" "$(sed -E 's/.*, ([0-9]+) failed.*/\1/' <<<"$counts")"
+}
+
 pix_summary() {
   if ((${#PIX_FAILED_SUITES[@]} > 0)); then
     echo "failing suites: ${PIX_FAILED_SUITES[*]}"

@@ -220,6 +220,8 @@ struct MemoryOs::Machine {
   std::string moduleFileName = "C:\\Program\\Pix_Rn.exe";
   std::string windowsDirectory = "C:\\windows";
   std::vector<ShellCall> shellCalls;
+  std::string wallpaper;
+  std::vector<std::string> wallpaperReloads;
 
   std::size_t writeFaultCountdown = 0;
   std::uint32_t writeFaultError = 0;
@@ -796,6 +798,24 @@ std::uint32_t MemoryOs::MoveFileReplace(const std::string& from, const std::stri
   moving->name = target.leaf;
   Adopt(*target.parent, moving);
   return oserr::kSuccess;
+}
+
+std::string MemoryOs::GetDesktopWallpaper() {
+  return m_->wallpaper;
+}
+
+std::uint32_t MemoryOs::SetDesktopWallpaper(const std::string& path) {
+  m_->wallpaper = path;
+  m_->wallpaperReloads.push_back(path);
+  return oserr::kSuccess;
+}
+
+void MemoryOs::SetWallpaperSetting(const std::string& path) {
+  m_->wallpaper = path;
+}
+
+const std::vector<std::string>& MemoryOs::WallpaperReloads() const {
+  return m_->wallpaperReloads;
 }
 
 std::uintptr_t MemoryOs::ShellExecute(std::uintptr_t owner, const std::string& file,

@@ -78,6 +78,8 @@ class MemoryOs final : public Os {
   std::uint32_t DeleteFile(const std::string& path) override;
   std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
+  std::string GetDesktopWallpaper() override;
+  std::uint32_t SetDesktopWallpaper(const std::string& path) override;
   std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file, const std::string& directory,
                               int showCommand) override;
 
@@ -151,6 +153,10 @@ class MemoryOs final : public Os {
     std::string directory;
     int showCommand = 0;
   };
+  // The desktop wallpaper as the user set it, and every request to load it
+  // anew (SetDesktopWallpaper), in order.
+  void SetWallpaperSetting(const std::string& path);
+  const std::vector<std::string>& WallpaperReloads() const;
   // Every ShellExecute call, in order. ShellExecute gives 42 when `file`
   // names an existing file or folder, else 2 (3 when its folder is missing).
   const std::vector<ShellCall>& ShellCalls() const;

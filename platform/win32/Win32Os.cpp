@@ -272,6 +272,18 @@ std::uint32_t Win32Os::MoveFileReplace(const std::string& from, const std::strin
              : ::GetLastError();
 }
 
+std::string Win32Os::GetDesktopWallpaper() {
+  char path[MAX_PATH + 1] = {};
+  if (!::SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof path, path, 0)) return {};
+  return path;
+}
+
+std::uint32_t Win32Os::SetDesktopWallpaper(const std::string& path) {
+  std::string buffer = path;
+  return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, buffer.data(), SPIF_SENDCHANGE) ? oserr::kSuccess
+                                                                                          : ::GetLastError();
+}
+
 std::uintptr_t Win32Os::ShellExecute(std::uintptr_t owner, const std::string& file,
                                      const std::string& directory, int showCommand) {
   HINSTANCE instance = ::ShellExecuteA(reinterpret_cast<HWND>(owner), nullptr, file.c_str(), nullptr,

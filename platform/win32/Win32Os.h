@@ -30,6 +30,8 @@ class Win32Os final : public Os {
   std::uint32_t DeleteFile(const std::string& path) override;
   std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
+  std::string GetDesktopWallpaper() override;
+  std::uint32_t SetDesktopWallpaper(const std::string& path) override;
   std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file, const std::string& directory,
                               int showCommand) override;
 };

@@ -185,6 +185,41 @@ TEST_F(MainWindowTest, InstallationNeverLosesTheOldPicture) {
   }
 }
 
+TEST_F(MainWindowTest, TheDesktopIsAskedToReloadOnlyItsOwnPicture) {
+  struct Case {
+    std::string what;
+    std::string wallpaper;
+    bool refused;  // the install fails
+    std::vector<std::string> reloads;
+  };
+  const std::vector<Case> cases = {
+      {"the desktop shows Pix_Rn.jpg", kTarget, false, {kTarget}},
+      {"in other letter case", "c:\\WINDOWS\\pix_rn.JPG", false, {kTarget}},
+      {"another picture", "C:\\Users\\me\\beach.jpg", false, {}},
+      {"no picture", "", false, {}},
+      {"nothing was installed", kTarget, true, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    os.ClearFaults();
+    Pictures(kPics, {"a.jpg"});
+    if (os.Exists(kTarget)) os.Remove(kTarget);
+    os.WriteFileContents(kTarget, "old picture");
+    os.SetWallpaperSetting(c.wallpaper);
+    const std::size_t before = os.WallpaperReloads().size();
+    Settings({"C:\\Pics\\", "1", "0"});
+    Start();
+    std::shared_ptr<void> hold;
+    if (c.refused) hold = os.HoldOpen(kTarget);
+    EXPECT_EQ(Step(), std::optional<int>(0));
+    const std::vector<std::string> reloads(os.WallpaperReloads().begin() + static_cast<long>(before),
+                                           os.WallpaperReloads().end());
+    EXPECT_EQ(reloads, c.reloads);
+    EXPECT_EQ(os.GetDesktopWallpaper(),
+              c.wallpaper.empty() ? "" : (c.reloads.empty() ? c.wallpaper : kTarget));
+  }
+}
+
 TEST_F(MainWindowTest, APathThatWouldBeCutIsNotUsed) {
   // 259 characters in all; its first 254 name another file that exists.
   const std::string folder = "C:\\" + std::string(230, 'p');

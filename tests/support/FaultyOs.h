@@ -94,6 +94,10 @@ class FaultyOs final : public Os {
     }
     return inner_.MoveFileReplace(from, to);
   }
+  std::string GetDesktopWallpaper() override { return inner_.GetDesktopWallpaper(); }
+  std::uint32_t SetDesktopWallpaper(const std::string& path) override {
+    return inner_.SetDesktopWallpaper(path);
+  }
   std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file, const std::string& directory,
                               int showCommand) override {
     return inner_.ShellExecute(owner, file, directory, showCommand);

@@ -1,0 +1,255 @@
+#!/usr/bin/env bash
+# The fault suite under Wine: the program starts unattended on machines
+# where files get locked, folders vanish and settings files get hand-edited.
+# Each case breaks something and states what must hold afterwards: the old
+# Pix_Rn.jpg intact where nothing was installed, the settings file whole,
+# and an exit code of 0, or the error box with the table's message and the
+# program still answering. Prints "survived N of M".
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/common.sh"
+source "$here/../e2e/lib.sh"
+
+pix_cases_init faults
+holder=$PIX_BUILD/win32/tests/e2e/pix_hold_file.exe
+HOLDER_PID=
+
+# Another program holds a file open ("read": it lets others read it).
+hold_file() {
+  local file=$1 share=$2
+  rm -f "$(dirname "$file")/held" "$(dirname "$file")/release"
+  wine "$holder" "$(win_path "$file")" "$share" >/dev/null 2>&1 &
+  HOLDER_PID=$!
+  pix_gui_poll test -f "$(dirname "$file")/held"
+}
+release_file() {
+  touch "$(dirname "$1")/release"
+  [[ -n $HOLDER_PID ]] && wait "$HOLDER_PID" 2>/dev/null
+  HOLDER_PID=
+  rm -f "$(dirname "$1")/held" "$(dirname "$1")/release"
+}
+
+stored_index_is() { [[ $(sed -n 4p "$1/Pix_rn.dat" | tr -d '\r') == "$2" ]]; }
+
+# The settings file has exactly four lines, each ended by CR LF.
+expect_four_lines() {
+  local lines
+  lines=$(grep -c $'\r$' "$1/Pix_rn.dat")
+  expect_eq "lines ending in CR LF" "$lines" 4
+  expect_eq "lines in all" "$(wc -l <"$1/Pix_rn.dat")" 4
+}
+
+# A settings file the program cannot use opens the settings window, which
+# answers and saves four whole lines through its exit button.
+survives_settings() {
+  local dir=$1
+  old_picture
+  cp "$target" "$dir/old.jpg"
+  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  pix_gui_click_at 237 180  # the author panel: the window answers
+  pix_gui_poll pix_gui_width_is 469 || case_failures+=("the window does not answer")
+  expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
+  pix_gui_click_exit
+  pix_gui_wait_end
+  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  expect_four_lines "$dir"
+}
+
+case_settings_of_binary_garbage() {
+  local dir
+  dir=$(new_case garbage)
+  # Binary bytes that are the same at every run: the program's own header.
+  head -c 4096 "$exe" >"$dir/Pix_rn.dat"
+  survives_settings "$dir"
+}
+
+case_settings_with_a_line_of_1_mb() {
+  local dir
+  dir=$(new_case longline)
+  { head -c 1048576 /dev/zero | tr '\0' 'p'; printf '\r\n120\r\n1\r\n-1\r\n'; } >"$dir/Pix_rn.dat"
+  survives_settings "$dir"
+  expect_eq "delay kept" "$(sed -n 2p "$dir/Pix_rn.dat" | tr -d '\r')" 120
+}
+
+case_settings_of_10000_lines() {
+  local dir
+  dir=$(new_case manylines)
+  { printf 'C:\\nowhere\\\r\n0\r\n0\r\n'; seq 1 9997 | sed 's/$/\r/'; } >"$dir/Pix_rn.dat"
+  survives_settings "$dir"
+}
+
+case_settings_with_cr_only_line_ends() {
+  local dir
+  dir=$(new_case cronly)
+  make_pictures "$dir/Pictures" a.jpg
+  printf '%s\r1\r0\r-1\r' "$(win_path "$dir/Pictures")\\" >"$dir/Pix_rn.dat"
+  survives_settings "$dir"
+}
+
+# Ctrl-Z ends line 2's text: "1^Z0" is the delay 1, which installs.
+case_settings_with_ctrl_z_in_line_2() {
+  local dir
+  dir=$(new_case ctrlz)
+  make_pictures "$dir/Pictures" a.jpg
+  printf '%s\r\n1\0320\r\n0\r\n-1\r\n' "$(win_path "$dir/Pictures")\\" >"$dir/Pix_rn.dat"
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  expect_same_file "installed picture" "$target" "$dir/Pictures/a.jpg"
+}
+
+case_settings_with_a_line_1_over_260_characters() {
+  local dir
+  dir=$(new_case longpath)
+  write_settings "$dir" "C:\\$(printf 'x%.0s' $(seq 1 300))\\" 120 0 -1
+  survives_settings "$dir"
+}
+
+index_extreme() {
+  local stored=$1 dir
+  dir=$(new_case "index$2")
+  make_pictures "$dir/Pictures" a.jpg b.jpg
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 1 "$stored"
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  expect_same_file "installed picture" "$target" "$dir/Pictures/a.jpg"
+  expect_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 1 0
+}
+case_index_2147483647() { index_extreme 2147483647 max; }
+case_index_minus_2147483648() { index_extreme -2147483648 min; }
+
+case_folder_of_100000_files() {
+  local dir
+  dir=$(new_case hundredthousand)
+  mkdir -p "$dir/Pictures"
+  make_pictures "$dir/Pictures" only.jpg
+  (cd "$dir/Pictures" && seq -f 'other%06g.txt' 1 99999 | xargs touch)
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  expect_same_file "installed picture" "$target" "$dir/Pictures/only.jpg"
+}
+
+# The long countdown gives the case time to break something before the
+# installation; the stop button is not pressed.
+countdown_then() {
+  local dir=$1 mode=$2
+  make_pictures "$dir/Pictures" a.jpg b.jpg
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 400 "$mode" -1
+  old_picture
+  cp "$target" "$dir/old.jpg"
+  pix_gui_start "$dir"
+}
+
+case_folder_removed_before_the_installation() {
+  local dir
+  dir=$(new_case folderremoved)
+  countdown_then "$dir" 0 || { case_failures+=("the window did not open"); return; }
+  rm -rf "$dir/Pictures"
+  pix_gui_wait_end
+  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
+}
+
+case_chosen_picture_deleted_before_the_installation() {
+  local dir
+  dir=$(new_case picturedeleted)
+  countdown_then "$dir" 1 || { case_failures+=("the window did not open"); return; }
+  # The first step chose index 0, a.jpg, and stored it.
+  pix_gui_poll stored_index_is "$dir" 0 || case_failures+=("the sequence did not advance")
+  rm -f "$dir/Pictures/a.jpg"
+  pix_gui_wait_end
+  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
+}
+
+case_read_only_pix_rn_jpg_is_kept() {
+  local dir
+  dir=$(new_case readonlytarget)
+  make_pictures "$dir/Pictures" a.jpg
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  old_picture
+  cp "$target" "$dir/old.jpg"
+  chmod a-w "$target"  # how Wine keeps the read-only attribute
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
+  chmod u+w "$target"
+}
+
+case_pix_rn_jpg_held_open_by_another_program() {
+  local dir
+  dir=$(new_case heldtarget)
+  make_pictures "$dir/Pictures" a.jpg
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  old_picture
+  cp "$target" "$dir/old.jpg"
+  hold_file "$target" none || { case_failures+=("could not hold Pix_Rn.jpg"); return; }
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  release_file "$target"
+  expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
+}
+
+# The Windows directory takes no new file (here: the copy's name is taken
+# by a folder), but Pix_Rn.jpg itself may be written: it is written in place.
+case_windows_directory_refusing_new_files() {
+  local dir
+  dir=$(new_case refusingwindows)
+  make_pictures "$dir/Pictures" a.jpg
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  old_picture
+  rm -rf "$target.tmp"
+  mkdir "$target.tmp"
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  expect_same_file "installed picture" "$target" "$dir/Pictures/a.jpg"
+  rmdir "$target.tmp"
+}
+
+# Another program may read the settings file but not write it while the
+# sequence advances: the error box says so, the file stays whole, and the
+# countdown still installs.
+case_settings_held_during_the_sequence_advance() {
+  local dir
+  dir=$(new_case heldsettings)
+  make_pictures "$dir/Pictures" a.jpg b.jpg
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 300 1 -1
+  cp "$dir/Pix_rn.dat" "$dir/settings.before"
+  old_picture
+  hold_file "$dir/Pix_rn.dat" read || { case_failures+=("could not hold the settings file"); return; }
+  pix_gui_start "$dir" relay || { case_failures+=("the window did not open"); release_file "$dir/Pix_rn.dat"; return; }
+  if pix_gui_dismiss_error_box; then
+    expect_eq "error box" "$(pix_gui_last_error_box)" '"I/O error 32.","Pix_rn",00000010'
+  else
+    case_failures+=("no error box appeared")
+  fi
+  release_file "$dir/Pix_rn.dat"
+  expect_same_file "settings file" "$dir/Pix_rn.dat" "$dir/settings.before"
+  pix_gui_wait_end
+  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  expect_same_file "installed picture" "$target" "$dir/Pictures/a.jpg"
+}
+
+case_picture_folder_on_a_missing_drive() {
+  local dir
+  dir=$(new_case missingdrive)
+  write_settings "$dir" 'Q:\Pictures\' 120 1 -1
+  survives_settings "$dir"
+  expect_settings "$dir" 'Q:\Pictures\' 120 1 -1
+}
+
+# Names the system code page cannot hold reach the program as "?"s: it must
+# neither crash nor install a wrong file.
+case_picture_names_outside_the_code_page() {
+  local dir
+  dir=$(new_case codepage)
+  make_pictures "$dir/Pictures" "фото.jpg" "写真.jpg"
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  old_picture
+  cp "$target" "$dir/old.jpg"
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  if ! cmp -s "$target" "$dir/old.jpg"; then
+    cmp -s "$target" "$dir/Pictures/фото.jpg" || cmp -s "$target" "$dir/Pictures/写真.jpg" ||
+      case_failures+=("Pix_Rn.jpg is neither the old picture nor one of the folder's")
+  fi
+}
+
+# The suite's own count line and the one the test command reads.
+pix_cases_run faults
+code=$?
+echo "survived $passed of $((passed + failed))"
+exit $code
