@@ -3,6 +3,8 @@
 // argument is "read" and nothing otherwise, writes "held" beside it once it
 // holds it, and keeps it until the file "release" appears beside it.
 #include <windows.h>
+// windows.h first.
+#include <shellapi.h>
 
 #include <string>
 

@@ -196,7 +196,7 @@ edit_delay() {
   pix_gui_click_at 252 153  # stop the countdown
   pix_gui_click_at 220 144  # the delay label, 213,138 and 31 x 13
   xdotool key ctrl+a BackSpace
-  [[ -n $typed ]] && xdotool type --delay 20 "$typed"
+  [[ -n $typed ]] && xdotool type --delay 20 -- "$typed"
   xdotool key "$key"
   pix_gui_click_exit
   pix_gui_wait_end
