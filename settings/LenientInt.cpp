@@ -71,7 +71,7 @@ std::int32_t ParseLenientInt(std::string_view text) {
 std::string DecimalText(std::int32_t value) {
   // Through the unsigned magnitude, so that INT32_MIN needs no special case.
   const bool negative = value < 0;
-  std::uint32_t magnitude = static_cast<std::uint32_t>(value);
+  auto magnitude = static_cast<std::uint32_t>(value);
   if (negative) magnitude = 0u - magnitude;
   char digits[11];
   std::size_t count = 0;

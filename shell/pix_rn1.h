@@ -97,7 +97,7 @@ class TForm1 : public TForm {
     button.SetLeft(button.Left() + 2);
     button.SetTop(button.Top() + 2);
   }
-  void ReleasePicture(TImage& button) {
+  static void ReleasePicture(TImage& button) {
     button.SetLeft(button.Left() - 2);
     button.SetTop(button.Top() - 2);
   }

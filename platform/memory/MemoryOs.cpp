@@ -360,6 +360,7 @@ struct MemoryOs::Machine {
   }
 
   // Creates the folders of a path as needed; gives the last one.
+  // NOLINTNEXTLINE(readability-make-member-function-const): it grows the tree it holds.
   std::shared_ptr<Node> StageFolders(const std::string& text, std::vector<std::string>* leaf) {
     Path path;
     if (Resolve(text, path) != oserr::kSuccess) throw std::runtime_error("bad staging path: " + text);
@@ -673,7 +674,7 @@ OsResult<VolumeInfo> MemoryOs::GetVolumeInformation(const std::string& root) {
 }
 
 OsResult<std::string> MemoryOs::GetNetworkConnection(const std::string& localName) {
-  const char letter = localName.size() == 2 ? RootLetter(localName) : 0;
+  const char letter = localName.size() == 2 ? RootLetter(localName) : '\0';
   const auto found = m_->drives.find(letter);
   if (letter == 0 || found == m_->drives.end()) return {{}, memerr::kBadDevice};
   const Drive& drive = found->second;

@@ -14,8 +14,8 @@ TApplication::~TApplication() = default;
 std::string TApplication::TitleOf(Os& os, const std::string& modulePath) {
   const auto folderEnd = modulePath.find_last_of("\\:");
   std::string name = folderEnd == std::string::npos ? modulePath : modulePath.substr(folderEnd + 1);
-  name = name.substr(0, name.find('.'));
-  if (name.size() > 1) name = name.substr(0, 1) + os.LowerCase(name.substr(1));
+  if (const auto dot = name.find('.'); dot != std::string::npos) name.resize(dot);
+  if (name.size() > 1) name.replace(1, std::string::npos, os.LowerCase(name.substr(1)));
   return name;
 }
 

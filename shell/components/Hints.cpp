@@ -18,6 +18,16 @@ std::string HintTextFor(const TControl* control, const TControl** hintControl) {
   return hint.substr(0, hint.find('|'));
 }
 
+ScreenRect PlaceHint(int cursorX, int cursorY, int cursorDepth, int width, int height,
+                     const ScreenRect& desktop) {
+  int left = cursorX, top = cursorY + cursorDepth;
+  if (left + width > desktop.right) left = desktop.right - width;
+  if (top + height > desktop.bottom) top = desktop.bottom - height;
+  if (left < desktop.left) left = desktop.left;
+  if (top < desktop.top) top = desktop.top;
+  return {left, top, left + width, top + height};
+}
+
 HintController::HintController(HintDisplay& display, HintClock& clock) : display_(display), clock_(clock) {}
 
 void HintController::MouseMoved(TControl* control, int screenX, int screenY) {

@@ -37,6 +37,19 @@ class HintClock {
 // control whose ShowHint is on, or nullptr.
 std::string HintTextFor(const TControl* control, const TControl** hintControl = nullptr);
 
+// A rectangle on the screen, right and bottom exclusive.
+struct ScreenRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool operator==(const ScreenRect&) const = default;
+};
+
+// Where a hint of this size goes: at the cursor's x, cursorDepth pixels below
+// the cursor's y (the visible part of the cursor below its hot spot), moved
+// left or up as far as needed to lie on the desktop, but never off its left
+// or top edge.
+ScreenRect PlaceHint(int cursorX, int cursorY, int cursorDepth, int width, int height,
+                     const ScreenRect& desktop);
+
 enum class HintPhase : std::uint8_t {
   Idle,     // nothing shown or waiting
   Waiting,  // the pause runs before the hint shows

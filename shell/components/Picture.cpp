@@ -63,10 +63,11 @@ std::shared_ptr<const TPicture> ReadBitmap(std::string name, std::string_view by
       const auto packed = static_cast<unsigned char>(bytes[row + static_cast<std::size_t>(x) / 2]);
       const std::uint32_t index = (x % 2 == 0) ? packed >> 4 : packed & 0x0F;
       if (index >= colours) throw std::runtime_error(picture->name + ": colour outside the palette");
-      const std::size_t entry = palette + index * 4;
-      out[x * 3] = static_cast<std::uint8_t>(bytes[entry]);
-      out[x * 3 + 1] = static_cast<std::uint8_t>(bytes[entry + 1]);
-      out[x * 3 + 2] = static_cast<std::uint8_t>(bytes[entry + 2]);
+      const std::size_t entry = palette + static_cast<std::size_t>(index) * 4;
+      std::uint8_t* pixel = out + static_cast<std::size_t>(x) * 3;
+      pixel[0] = static_cast<std::uint8_t>(bytes[entry]);
+      pixel[1] = static_cast<std::uint8_t>(bytes[entry + 1]);
+      pixel[2] = static_cast<std::uint8_t>(bytes[entry + 2]);
     }
   }
   return picture;

@@ -26,12 +26,14 @@ class FileCtrlContract : public ::testing::Test {
   }
   static std::vector<std::string> Items(TFileListBox& list) {
     std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(list.ItemCount()));
     for (int i = 0; i < list.ItemCount(); ++i)
       items.push_back(list.Item(i));
     return items;
   }
   static std::vector<std::string> Items(TDirectoryListBox& list) {
     std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(list.ItemCount()));
     for (int i = 0; i < list.ItemCount(); ++i)
       items.push_back(list.Item(i).text);
     return items;

@@ -102,8 +102,8 @@ TEST_F(MainWindowTest, RandomPickFollowsItsGenerator) {
   // state = seed * 134775813 + 1 (mod 2^32); index = (n * state) >> 32.
   const std::vector<Case> cases = {
       {0, 0, 3, "a.jpg"},                       // state 1
-      {0xFFFFFFFFll, 0, 3, "c.jpg"},            // state 4160191484: 3 * state >> 32 = 2
-      {0x1FFFFFFFFll, 0, 3, "c.jpg"},           // only the low 32 bits seed
+      {0xFFFFFFFFLL, 0, 3, "c.jpg"},            // state 4160191484: 3 * state >> 32 = 2
+      {0x1FFFFFFFFLL, 0, 3, "c.jpg"},           // only the low 32 bits seed
       {std::nullopt, 0xFFFFFFFFu, 3, "c.jpg"},  // no counter: the tick count seeds
       {12345, 0, 1, "a.jpg"},                   // one picture is always taken
   };

@@ -27,6 +27,7 @@ void StageFourDrives(MemoryOs& os) {
 
 std::vector<std::string> Items(TDriveComboBox& list) {
   std::vector<std::string> items;
+  items.reserve(static_cast<std::size_t>(list.ItemCount()));
   for (int i = 0; i < list.ItemCount(); ++i)
     items.push_back(list.Item(i));
   return items;
@@ -34,6 +35,7 @@ std::vector<std::string> Items(TDriveComboBox& list) {
 
 std::vector<std::string> Items(TDirectoryListBox& list) {
   std::vector<std::string> items;
+  items.reserve(static_cast<std::size_t>(list.ItemCount()));
   for (int i = 0; i < list.ItemCount(); ++i)
     items.push_back(list.Item(i).text);
   return items;

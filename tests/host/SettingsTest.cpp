@@ -117,7 +117,7 @@ TEST(TextFileReader, LineRulesAtEveryChunkBoundary) {
     for (const std::size_t chunkSize : chunkSizes) {
       SCOPED_TRACE(std::string(c.name) + ", chunk size " + std::to_string(chunkSize));
       std::vector<std::string> expected = c.lines;
-      expected.push_back("");
+      expected.emplace_back();
       EXPECT_EQ(ReadLines(c.bytes, expected.size(), chunkSize), expected);
     }
   }
@@ -254,7 +254,7 @@ TEST_F(SettingsOnMemory, LineRulesOnTheMachine) {
         reader.Close();
       }
       std::vector<std::string> expected = c.lines;
-      expected.push_back("");
+      expected.emplace_back();
       EXPECT_EQ(lines, expected);
       EXPECT_EQ(os_.OpenFileCount(), 0u);
     }

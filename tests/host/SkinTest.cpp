@@ -61,8 +61,11 @@ struct Bmp {
   std::vector<int> indices;  // 4-bit pictures, top row first
   std::vector<Rgb> pixels;   // top row first
 
-  Rgb At(int x, int y) const { return pixels.at(static_cast<std::size_t>(y * width + x)); }
-  int IndexAt(int x, int y) const { return indices.at(static_cast<std::size_t>(y * width + x)); }
+  Rgb At(int x, int y) const { return pixels.at(Index(x, y)); }
+  int IndexAt(int x, int y) const { return indices.at(Index(x, y)); }
+  std::size_t Index(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+  }
 };
 
 Bmp Decode(const Bytes& b) {
@@ -119,10 +122,7 @@ const std::vector<PictureCase> kPictures = {
 
 class TempFolder {
  public:
-  TempFolder() {
-    std::random_device seed;
-    path_ = fs::temp_directory_path() / ("pix_skin_" + std::to_string(seed()) + std::to_string(seed()));
-  }
+  TempFolder() : path_(UniquePath()) {}
   ~TempFolder() {
     std::error_code ignored;
     fs::remove_all(path_, ignored);
@@ -130,6 +130,11 @@ class TempFolder {
   const fs::path& Path() const { return path_; }
 
  private:
+  static fs::path UniquePath() {
+    std::random_device seed;
+    return fs::temp_directory_path() / ("pix_skin_" + std::to_string(seed()) + std::to_string(seed()));
+  }
+
   fs::path path_;
 };
 
@@ -301,6 +306,7 @@ TEST(SkinTest, ResourceScriptNamesEveryPictureAndTheIcon) {
     EXPECT_TRUE(named.emplace(m[1], std::pair{m[2].str(), m[3].str()}).second) << "twice: " << m[1];
   }
   std::vector<std::pair<std::string, std::string>> expected;  // name, type
+  expected.reserve(std::size(skin::kComponentPictures) + std::size(skin::kGlyphs) + 1);
   for (const char* name : skin::kComponentPictures)
     expected.emplace_back(name, "BITMAP");
   for (const char* name : skin::kGlyphs)

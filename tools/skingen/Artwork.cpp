@@ -358,11 +358,12 @@ struct Mask {
   std::vector<bool> bits;
 
   Mask(int w, int h) : width(w), height(h), bits(static_cast<std::size_t>(w * h), false) {}
-  bool At(int x, int y) const {
-    return x >= 0 && y >= 0 && x < width && y < height && bits[static_cast<std::size_t>(y * width + x)];
-  }
+  bool At(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height && bits[Index(x, y)]; }
   void Set(int x, int y, bool on = true) {
-    if (x >= 0 && y >= 0 && x < width && y < height) bits[static_cast<std::size_t>(y * width + x)] = on;
+    if (x >= 0 && y >= 0 && x < width && y < height) bits[Index(x, y)] = on;
+  }
+  std::size_t Index(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
   }
 };
 
@@ -673,10 +674,12 @@ IndexedImage IconPicture(std::vector<bool>& transparent) {
   Image im(kSize, kSize, Rgb{30, 32, 40});
   motif.Draw(im);
   const Shape whole = motif.Whole();
-  transparent.assign(kSize * kSize, false);
+  constexpr auto kSide = static_cast<std::size_t>(kSize);
+  transparent.assign(kSide * kSide, false);
   for (int y = 0; y < kSize; ++y) {
     for (int x = 0; x < kSize; ++x)
-      transparent[static_cast<std::size_t>(y * kSize + x)] = !whole(x + 0.5, y + 0.5);
+      transparent[static_cast<std::size_t>(y) * kSide + static_cast<std::size_t>(x)] =
+          !whole(x + 0.5, y + 0.5);
   }
   // Index 0 stays black for the masked pixels.
   IndexedImage indexed = Quantize(im, 255, transparent);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <map>
 #include <stdexcept>
 
@@ -12,6 +13,11 @@ namespace {
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::int32_t kPixelsPerMetre = 3780;  // 96 dpi
+
+// Where pixel (x, y) lies in a picture `width` pixels wide, row by row.
+std::size_t PixelIndex(int width, int x, int y) {
+  return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+}
 
 void Put16(Bytes& out, std::uint32_t v) {
   out.push_back(static_cast<std::uint8_t>(v & 0xFF));
@@ -74,8 +80,9 @@ Rgb Average(const std::vector<Entry>& box) {
     b += e.colour.b * static_cast<double>(e.count);
     n += e.count;
   }
-  return n > 0 ? Rgb{static_cast<std::uint8_t>(r / n + 0.5), static_cast<std::uint8_t>(g / n + 0.5),
-                     static_cast<std::uint8_t>(b / n + 0.5)}
+  return n > 0 ? Rgb{static_cast<std::uint8_t>(std::lround(r / n)),
+                     static_cast<std::uint8_t>(std::lround(g / n)),
+                     static_cast<std::uint8_t>(std::lround(b / n))}
                : Rgb{};
 }
 
@@ -130,7 +137,7 @@ Bytes EncodeBmp4(const IndexedImage& image) {
   for (int y = image.height - 1; y >= 0; --y) {
     const std::size_t rowStart = out.size();
     for (int x = 0; x < image.width; x += 2) {
-      const std::size_t at = static_cast<std::size_t>(y * image.width + x);
+      const std::size_t at = PixelIndex(image.width, x, y);
       const std::uint8_t left = image.indices[at] & 0x0F;
       const std::uint8_t right = x + 1 < image.width ? image.indices[at + 1] & 0x0F : 0;
       out.push_back(static_cast<std::uint8_t>(left << 4 | right));
@@ -141,7 +148,7 @@ Bytes EncodeBmp4(const IndexedImage& image) {
 }
 
 IndexedImage Quantize(const Image& image, int colours, const std::vector<bool>& skip) {
-  const auto pixelCount = static_cast<std::size_t>(image.Width() * image.Height());
+  const auto pixelCount = static_cast<std::size_t>(image.Width()) * static_cast<std::size_t>(image.Height());
   auto key = [](Rgb c) { return static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b); };
   std::map<std::uint32_t, Entry> counts;  // ordered, so the result never depends on hashing
   for (std::size_t i = 0; i < pixelCount; ++i) {
@@ -235,7 +242,7 @@ Bytes EncodeIco8(const IndexedImage& image, const std::vector<bool>& transparent
   for (int y = image.height - 1; y >= 0; --y) {
     const std::size_t rowStart = out.size();
     for (int x = 0; x < image.width; ++x) {
-      const auto at = static_cast<std::size_t>(y * image.width + x);
+      const std::size_t at = PixelIndex(image.width, x, y);
       out.push_back(transparent[at] ? 0 : image.indices[at]);
     }
     out.resize(rowStart + xorStride, 0);
@@ -244,7 +251,7 @@ Bytes EncodeIco8(const IndexedImage& image, const std::vector<bool>& transparent
     const std::size_t rowStart = out.size();
     out.resize(rowStart + andStride, 0);
     for (int x = 0; x < image.width; ++x) {
-      if (transparent[static_cast<std::size_t>(y * image.width + x)]) {
+      if (transparent[PixelIndex(image.width, x, y)]) {
         out[rowStart + static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
       }
     }

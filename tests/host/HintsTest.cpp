@@ -1,0 +1,514 @@
+// The hint pop-ups: which text each control of the main window shows, the
+// "|" and parent rules, and the pauses before a hint shows and hides, driven
+// by a fake clock that the test moves forward.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/memory/MemoryOs.h"
+#include "shell/components/Hints.h"
+#include "shell/pix_rn1.h"
+#include "support/HeadlessBackend.h"
+
+namespace pix::test {
+namespace {
+
+class FakeDisplay final : public HintDisplay {
+ public:
+  void ShowHint(const std::string& utf8Text, int cursorScreenX, int cursorScreenY) override {
+    visible = true;
+    text = utf8Text;
+    x = cursorScreenX;
+    y = cursorScreenY;
+    ++shows;
+  }
+  void HideHint() override {
+    EXPECT_TRUE(visible) << "hidden while not shown";
+    visible = false;
+  }
+  // The text on the screen, or nullopt while nothing shows.
+  std::optional<std::string> OnScreen() const { return visible ? std::optional(text) : std::nullopt; }
+
+  bool visible = false;
+  std::string text;
+  int x = 0, y = 0;
+  int shows = 0;
+};
+
+// A one-shot timer on a clock that only the test moves.
+class FakeClock final : public HintClock {
+ public:
+  void StartHintTimer(unsigned milliseconds) override { remaining = milliseconds; }
+  void StopHintTimer() override { remaining.reset(); }
+  std::optional<unsigned> remaining;
+};
+
+class Rig {
+ public:
+  // Lets the time pass, firing the timer each time it runs out.
+  void Advance(unsigned milliseconds) {
+    while (clock.remaining && *clock.remaining <= milliseconds) {
+      milliseconds -= *clock.remaining;
+      clock.remaining.reset();
+      hints.TimerFired();
+    }
+    if (clock.remaining) *clock.remaining -= milliseconds;
+  }
+
+  FakeDisplay display;
+  FakeClock clock;
+  HintController hints{display, clock};
+};
+
+class MainWindowHints : public ::testing::Test {
+ protected:
+  MainWindowHints() {
+    os.AddDrive('c', DriveType::Fixed);
+    os.MakeDirectory("C:\\Program");
+  }
+  TControl* Control(const std::string& name) {
+    if (name.empty()) return nullptr;
+    TControl* control = form.FindComponent(name);
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+
+  MemoryOs os;
+  HeadlessBackend backend;
+  TApplication app{os, backend};
+  TForm1& form = app.CreateForm<TForm1>();
+};
+
+const std::map<std::string, std::string> kHintTexts = {
+    {"vpr", "Справка."},
+    {"min", "Свернуть программу."},
+    {"hlt", "Выход из программы."},
+    {"MinBut", "Остановка таймера."},
+    {"tim", "Время стартовой задержки (>50)."},
+    {"sfl", "Случайный выбор картинки."},
+    {"nsfl", "Выбор картинки поочерёдно."},
+    {"chdis", "Папка с картинками."},
+};
+
+TEST_F(MainWindowHints, EightComponentsShowTheirTextAndNoOtherShowsAny) {
+  ASSERT_EQ(form.Components().size(), 24u);
+  int hinted = 0;
+  for (TControl* control : form.Components()) {
+    const auto expected = kHintTexts.find(control->Name());
+    const TControl* owner = nullptr;
+    const std::string text = HintTextFor(control, &owner);
+    if (expected == kHintTexts.end()) {
+      EXPECT_EQ(text, "") << control->Name();
+      EXPECT_FALSE(control->ShowHint()) << control->Name();
+    } else {
+      ++hinted;
+      EXPECT_EQ(text, expected->second) << control->Name();
+      EXPECT_EQ(owner, control) << control->Name();
+    }
+  }
+  EXPECT_EQ(hinted, 8);
+  EXPECT_FALSE(form.ShowHint());
+  EXPECT_EQ(HintTextFor(&form), "");
+  EXPECT_EQ(HintTextFor(nullptr), "");
+}
+
+TEST_F(MainWindowHints, LogoHasATextButTakesTheWindowsSettingAndShowsNone) {
+  EXPECT_EQ(form.logo.Hint(), "Информация об авторе.");
+  EXPECT_TRUE(form.logo.ParentShowHint());
+  const TControl* owner = &form;
+  EXPECT_EQ(HintTextFor(&form.logo, &owner), "");
+  EXPECT_EQ(owner, nullptr);
+  // Once the window shows hints, the logo follows it.
+  form.SetShowHint(true);
+  EXPECT_EQ(HintTextFor(&form.logo), "Информация об авторе.");
+}
+
+// One step of a hint scenario and what the screen shows after it.
+enum class Op { Move, Wait, Cancel, Activate, Deactivate };
+struct Step {
+  Op op;
+  const char* control = "";     // for Move: the control under the cursor, "" for none
+  unsigned ms = 0;              // for Wait
+  const char* shown = nullptr;  // the hint on the screen afterwards, nullptr for none
+};
+struct Scenario {
+  const char* name;
+  std::vector<Step> steps;
+};
+
+const char* const kVpr = "Справка.";
+const char* const kMin = "Свернуть программу.";
+
+const std::vector<Scenario> kScenarios = {
+    {"the first hint waits 500 ms",
+     {{Op::Activate}, {Op::Move, "vpr"}, {Op::Wait, "", 499}, {Op::Wait, "", 1, kVpr}}},
+    {"moving within the control restarts neither pause",
+     {{Op::Activate},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 300},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 200, kVpr},
+      {Op::Wait, "", 2000, kVpr},
+      {Op::Move, "vpr", 0, kVpr},
+      {Op::Wait, "", 499, kVpr},
+      {Op::Wait, "", 1}}},
+    {"a shown hint hides after 2500 ms and stays hidden on its control",
+     {{Op::Activate},
+      {Op::Move, "sfl"},
+      {Op::Wait, "", 500, "Случайный выбор картинки."},
+      {Op::Wait, "", 2499, "Случайный выбор картинки."},
+      {Op::Wait, "", 1},
+      {Op::Move, "sfl"},
+      {Op::Wait, "", 60000}}},
+    {"straight from one hinted control to another shows the second at once",
+     {{Op::Activate},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 500, kVpr},
+      {Op::Move, "min", 0, kMin},
+      {Op::Move, "hlt", 0, "Выход из программы."},
+      {Op::Wait, "", 2499, "Выход из программы."},
+      {Op::Wait, "", 1}}},
+    {"after a hint hid by time the next control's shows at once",
+     {{Op::Activate}, {Op::Move, "vpr"}, {Op::Wait, "", 3000}, {Op::Move, "min", 0, kMin}}},
+    {"crossing bare skin cancels and the next hint waits again",
+     {{Op::Activate},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 500, kVpr},
+      {Op::Move, "back"},
+      {Op::Move, "min"},
+      {Op::Wait, "", 499},
+      {Op::Wait, "", 1, kMin}}},
+    {"crossing bare skin after the hint hid cancels too",
+     {{Op::Activate},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 3000},
+      {Op::Move, "back"},
+      {Op::Move, "min"},
+      {Op::Wait, "", 499},
+      {Op::Wait, "", 1, kMin}}},
+    {"the logo counts as a control without a hint",
+     {{Op::Activate},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 500, kVpr},
+      {Op::Move, "logo"},
+      {Op::Wait, "", 5000},
+      {Op::Move, "min"},
+      {Op::Wait, "", 499},
+      {Op::Wait, "", 1, kMin}}},
+    {"leaving the program's windows cancels",
+     {{Op::Activate},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 500, kVpr},
+      {Op::Move, ""},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 499},
+      {Op::Wait, "", 1, kVpr}}},
+    {"a pause moves to the next control while no hint has shown",
+     {{Op::Activate},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 300},
+      {Op::Move, "min"},
+      {Op::Wait, "", 499},
+      {Op::Wait, "", 1, kMin}}},
+    {"a key or button hides the hint and the same control waits again",
+     {{Op::Activate},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 500, kVpr},
+      {Op::Cancel},
+      {Op::Wait, "", 5000},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 499},
+      {Op::Wait, "", 1, kVpr}}},
+    {"a cancel during the pause stops it",
+     {{Op::Activate}, {Op::Move, "vpr"}, {Op::Wait, "", 300}, {Op::Cancel}, {Op::Wait, "", 5000}}},
+    {"after a cancel the next control waits the full pause",
+     {{Op::Activate},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 500, kVpr},
+      {Op::Cancel},
+      {Op::Move, "min"},
+      {Op::Wait, "", 499},
+      {Op::Wait, "", 1, kMin}}},
+    {"deactivation hides the hint and no hint shows while inactive",
+     {{Op::Activate},
+      {Op::Move, "vpr"},
+      {Op::Wait, "", 500, kVpr},
+      {Op::Deactivate},
+      {Op::Move, "min"},
+      {Op::Wait, "", 5000},
+      {Op::Activate},
+      {Op::Wait, "", 5000},
+      {Op::Move, "min"},
+      {Op::Wait, "", 499},
+      {Op::Wait, "", 1, kMin}}},
+    {"deactivation during the pause stops it",
+     {{Op::Activate}, {Op::Move, "vpr"}, {Op::Wait, "", 300}, {Op::Deactivate}, {Op::Wait, "", 5000}}},
+    {"no hint before the program is active",
+     {{Op::Move, "vpr"}, {Op::Wait, "", 5000}, {Op::Move, "min"}, {Op::Wait, "", 5000}}},
+    {"the hidden picture list shows none", {{Op::Activate}, {Op::Move, "chdis2"}, {Op::Wait, "", 5000}}},
+    {"the folder list shows its hint",
+     {{Op::Activate}, {Op::Move, "chdis"}, {Op::Wait, "", 500, "Папка с картинками."}}},
+};
+
+TEST_F(MainWindowHints, TimingScenarios) {
+  for (const Scenario& scenario : kScenarios) {
+    SCOPED_TRACE(scenario.name);
+    Rig rig;
+    int stepNumber = 0;
+    for (const Step& step : scenario.steps) {
+      ++stepNumber;
+      switch (step.op) {
+        case Op::Move:
+          rig.hints.MouseMoved(Control(step.control), 100 + stepNumber, 200 + stepNumber);
+          break;
+        case Op::Wait:
+          rig.Advance(step.ms);
+          break;
+        case Op::Cancel:
+          rig.hints.CancelMessage();
+          break;
+        case Op::Activate:
+          rig.hints.ApplicationActivated(true);
+          break;
+        case Op::Deactivate:
+          rig.hints.ApplicationActivated(false);
+          break;
+      }
+      const std::optional<std::string> expected =
+          step.shown ? std::optional<std::string>(step.shown) : std::nullopt;
+      EXPECT_EQ(rig.display.OnScreen(), expected) << "after step " << stepNumber;
+    }
+  }
+}
+
+TEST_F(MainWindowHints, AHintShowsAtTheCursorWhereItWasLastWhenThePauseEnds) {
+  Rig rig;
+  rig.hints.ApplicationActivated(true);
+  rig.hints.MouseMoved(&form.nsfl, 300, 400);
+  rig.hints.MouseMoved(&form.nsfl, 305, 410);
+  EXPECT_EQ(rig.hints.Phase(), HintPhase::Waiting);
+  EXPECT_EQ(rig.hints.HintControl(), &form.nsfl);
+  rig.Advance(500);
+  EXPECT_EQ(rig.display.OnScreen(), "Выбор картинки поочерёдно.");
+  EXPECT_EQ(rig.display.x, 305);
+  EXPECT_EQ(rig.display.y, 410);
+  EXPECT_EQ(rig.hints.Phase(), HintPhase::Shown);
+  // A move within the control leaves the hint where it is.
+  rig.hints.MouseMoved(&form.nsfl, 320, 415);
+  EXPECT_EQ(rig.display.x, 305);
+  EXPECT_EQ(rig.display.shows, 1);
+  // The next control's hint comes at once, at the cursor of that move.
+  rig.hints.MouseMoved(&form.sfl, 230, 390);
+  EXPECT_EQ(rig.display.OnScreen(), "Случайный выбор картинки.");
+  EXPECT_EQ(rig.display.x, 230);
+  EXPECT_EQ(rig.display.y, 390);
+  EXPECT_EQ(rig.display.shows, 2);
+  rig.Advance(2500);
+  EXPECT_EQ(rig.hints.Phase(), HintPhase::Expired);
+  EXPECT_TRUE(rig.hints.HintActive());
+  EXPECT_FALSE(rig.clock.remaining.has_value());
+  rig.hints.CancelMessage();
+  EXPECT_EQ(rig.hints.Phase(), HintPhase::Idle);
+  EXPECT_FALSE(rig.hints.HintActive());
+  EXPECT_EQ(rig.hints.HintControl(), nullptr);
+}
+
+TEST_F(MainWindowHints, TheDelayEditorOverTheLabelShowsNoHint) {
+  form.cyber.SetEnabled(false);
+  form.timMouseDown(&form.tim, TMouseButton::mbLeft, {}, 3, 3);
+  ASSERT_EQ(form.tim2.Left(), form.tim.Left());
+  ASSERT_EQ(form.tim2.Top(), form.tim.Top());
+  EXPECT_TRUE(form.tim2.ParentShowHint());
+  EXPECT_EQ(HintTextFor(&form.tim2), "");
+
+  Rig rig;
+  rig.hints.ApplicationActivated(true);
+  rig.hints.MouseMoved(&form.tim, 220, 140);
+  rig.Advance(500);
+  ASSERT_EQ(rig.display.OnScreen(), "Время стартовой задержки (>50).");
+  // The editor lies over the label: the control under the cursor is the editor.
+  rig.hints.MouseMoved(&form.tim2, 221, 140);
+  EXPECT_EQ(rig.display.OnScreen(), std::nullopt);
+  rig.Advance(5000);
+  EXPECT_EQ(rig.display.OnScreen(), std::nullopt);
+  EXPECT_EQ(rig.hints.Phase(), HintPhase::Idle);
+}
+
+// Controls outside any window, to try the rules on.
+struct Tree {
+  TPanel root{"root", nullptr, 0, 0, 100, 100};
+  TPanel panel{"panel", &root, 0, 0, 50, 50};
+  TImage child{"child", &panel, 0, 0, 10, 10};
+};
+
+TEST(HintText, OnlyThePartBeforeTheFirstBarShows) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Short|Long explanation", "Short"},  {"a|b|c", "a"},
+      {"No bar at all.", "No bar at all."}, {"Trailing|", "Trailing"},
+      {"|Only the long part", ""},          {"", ""},
+      {"Папка|с картинками", "Папка"},
+  };
+  for (const auto& [hint, shown] : cases) {
+    Tree tree;
+    tree.child.SetHint(hint);
+    tree.child.SetShowHint(true);
+    EXPECT_EQ(HintTextFor(&tree.child), shown) << hint;
+  }
+}
+
+TEST(HintText, ShowHintAndTheTextComeFromTheParents) {
+  struct Case {
+    const char* name;
+    void (*stage)(Tree&);
+    const char* text;
+    const char* owner;  // the control whose ShowHint is on, "" for none
+  };
+  const Case cases[] = {
+      {"nothing on", [](Tree&) {}, "", ""},
+      {"the child's own",
+       [](Tree& t) {
+         t.child.SetHint("Own");
+         t.child.SetShowHint(true);
+       },
+       "Own", "child"},
+      {"on by the parent, the child's own text",
+       [](Tree& t) {
+         t.panel.SetShowHint(true);
+         t.child.SetHint("Own");
+       },
+       "Own", "child"},
+      {"on by the parent, the parent's text",
+       [](Tree& t) {
+         t.panel.SetShowHint(true);
+         t.panel.SetHint("Panel");
+       },
+       "Panel", "child"},
+      {"on by the grandparent through the parent, the grandparent's text",
+       [](Tree& t) {
+         t.root.SetShowHint(true);
+         t.root.SetHint("Root|more");
+       },
+       "Root", "child"},
+      {"the nearest parent's text wins",
+       [](Tree& t) {
+         t.root.SetShowHint(true);
+         t.root.SetHint("Root");
+         t.panel.SetHint("Panel");
+       },
+       "Panel", "child"},
+      {"the child turned off: the parent shows its hint",
+       [](Tree& t) {
+         t.panel.SetShowHint(true);
+         t.panel.SetHint("Panel");
+         t.child.SetHint("Own");
+         t.child.SetShowHint(false);
+       },
+       "Panel", "panel"},
+      {"the parent off, the child following it: the grandparent shows its own",
+       [](Tree& t) {
+         t.root.SetShowHint(true);
+         t.root.SetHint("Root");
+         t.panel.SetShowHint(false);
+         t.child.SetHint("Own");
+       },
+       "Root", "root"},
+      {"the child follows its parent again",
+       [](Tree& t) {
+         t.child.SetHint("Own");
+         t.child.SetShowHint(true);
+         t.child.SetParentShowHint(true);
+       },
+       "", ""},
+      {"a disabled control shows its hint",
+       [](Tree& t) {
+         t.child.SetHint("Own");
+         t.child.SetShowHint(true);
+         t.child.SetEnabled(false);
+       },
+       "Own", "child"},
+      {"on, but no text anywhere", [](Tree& t) { t.child.SetShowHint(true); }, "", "child"},
+  };
+  for (const Case& c : cases) {
+    Tree tree;
+    c.stage(tree);
+    const std::map<std::string, const TControl*> byName = {
+        {"", nullptr}, {"root", &tree.root}, {"panel", &tree.panel}, {"child", &tree.child}};
+    const TControl* owner = &tree.root;
+    EXPECT_EQ(HintTextFor(&tree.child, &owner), c.text) << c.name;
+    EXPECT_EQ(owner, byName.at(c.owner)) << c.name;
+  }
+}
+
+TEST(HintText, ParentShowHintFollowsTheParentUntilShowHintIsSet) {
+  Tree tree;
+  EXPECT_TRUE(tree.child.ParentShowHint());
+  EXPECT_FALSE(tree.child.ShowHint());
+  tree.panel.SetShowHint(true);
+  EXPECT_FALSE(tree.panel.ParentShowHint());
+  EXPECT_TRUE(tree.child.ShowHint());
+  tree.panel.SetShowHint(false);
+  EXPECT_FALSE(tree.child.ShowHint());
+  // Setting it directly breaks the link to the parent.
+  tree.child.SetShowHint(true);
+  EXPECT_FALSE(tree.child.ParentShowHint());
+  tree.panel.SetShowHint(false);
+  EXPECT_TRUE(tree.child.ShowHint());
+  tree.child.SetShowHint(false);
+  tree.panel.SetShowHint(true);
+  EXPECT_FALSE(tree.child.ShowHint());
+}
+
+TEST(HintController, AControlWithHintOnButNoTextCountsAsBareSkin) {
+  Tree tree;
+  tree.panel.SetHint("Panel");
+  tree.panel.SetShowHint(true);
+  tree.child.SetShowHint(false);
+  TImage bare{"bare", &tree.root, 60, 60, 10, 10};
+  bare.SetShowHint(true);
+  Rig rig;
+  rig.hints.ApplicationActivated(true);
+  rig.hints.MouseMoved(&tree.panel, 1, 1);
+  rig.Advance(500);
+  ASSERT_EQ(rig.display.OnScreen(), "Panel");
+  // The child shows its parent's hint: the same hint, nothing changes.
+  rig.hints.MouseMoved(&tree.child, 2, 2);
+  EXPECT_EQ(rig.display.shows, 1);
+  EXPECT_EQ(rig.hints.HintControl(), &tree.panel);
+  rig.hints.MouseMoved(&bare, 61, 61);
+  EXPECT_EQ(rig.display.OnScreen(), std::nullopt);
+  EXPECT_FALSE(rig.hints.HintActive());
+  rig.hints.MouseMoved(&tree.panel, 1, 1);
+  rig.Advance(499);
+  EXPECT_EQ(rig.display.OnScreen(), std::nullopt);
+  rig.Advance(1);
+  EXPECT_EQ(rig.display.OnScreen(), "Panel");
+}
+
+TEST(HintPlace, AtTheCursorBelowItAndMovedOntoTheDesktop) {
+  const ScreenRect desktop{0, 0, 1024, 738};
+  const struct {
+    const char* name;
+    int x, y, depth, width, height;
+    ScreenRect place;
+  } cases[] = {
+      {"in the open", 100, 200, 19, 80, 19, {100, 219, 180, 238}},
+      {"touching the right edge", 944, 200, 19, 80, 19, {944, 219, 1024, 238}},
+      {"past the right edge", 1000, 200, 19, 80, 19, {944, 219, 1024, 238}},
+      {"touching the bottom", 100, 700, 19, 80, 19, {100, 719, 180, 738}},
+      {"past the bottom", 100, 730, 19, 80, 19, {100, 719, 180, 738}},
+      {"the corner", 1023, 737, 19, 80, 19, {944, 719, 1024, 738}},
+      {"outside the desktop", 1500, 900, 19, 80, 19, {944, 719, 1024, 738}},
+      {"wider than the desktop", 10, 10, 19, 1100, 19, {0, 29, 1100, 48}},
+      {"left of the desktop", -50, -40, 19, 80, 19, {0, 0, 80, 19}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(PlaceHint(c.x, c.y, c.depth, c.width, c.height, desktop), c.place) << c.name;
+  // A desktop that does not start at 0 (a work area beside a taskbar).
+  EXPECT_EQ(PlaceHint(5, 5, 19, 80, 19, ScreenRect{60, 30, 1024, 768}), (ScreenRect{60, 30, 140, 49}));
+}
+
+}  // namespace
+}  // namespace pix::test

@@ -1,0 +1,399 @@
+#!/usr/bin/env bash
+# The release packages under Wine. Each case installs silently into
+# C:\PixTest\Pix_Rn and looks at what the installer did (the files, the
+# settings file, the Startup shortcut, the picture in the Windows directory,
+# the rights it grants, the uninstall entry), runs the installed program (its
+# help button, the wallpaper reload) or uninstalls silently; then it removes
+# whatever is left. Builds the release first when it is missing or older
+# than what it is made of. Prints a line per case and
+# "install: N passed, N failed".
+#
+# Needs a display and the prefix (scripts/common.sh); run by scripts/test.
+set -uo pipefail
+# Wine gives a window's X name (which xdotool searches) in the locale's
+# encoding: the help window's Russian title needs UTF-8.
+export LC_ALL=C.UTF-8
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/common.sh"
+source "$here/../e2e/lib.sh"
+
+pix_ensure_display || exit 1
+pix_ensure_prefix || exit 1
+pix_cases_init PixTest # drive_c, target (C:\windows\Pix_Rn.jpg), root, the counts
+
+# --- the release ---------------------------------------------------------------
+
+project_version() { sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$PIX_BUILD/win32/CMakeCache.txt" 2>/dev/null; }
+release_is_current() {
+  local input
+  [[ -f $setup && -f $archive ]] || return 1
+  [[ -f $PIX_BUILD/win32/tests/install/pix_install_probe.exe ]] || return 1
+  for input in "$PIX_BUILD/win32/CMakeCache.txt" "$PIX_BUILD/win32/Pix_Rn.exe" "$PIX_BUILD/win32/help/Hlp_Vw.exe" \
+    "$PIX_ROOT/installer/Pix_Rn.nsi" "$PIX_ROOT/scripts/release"; do
+    [[ -f $input && ! $input -nt $setup ]] || return 1
+  done
+}
+release_paths() {
+  version=$(project_version)
+  setup=$PIX_BUILD/release/Pix_Rn-$version-setup.exe
+  archive=$PIX_BUILD/release/Pix_Rn-$version.zip
+}
+release_paths
+if [[ -z $version ]] || ! release_is_current; then
+  pix_log "install: building the release"
+  if ! "$PIX_ROOT/scripts/release" >/dev/null; then
+    echo "[FAIL] the release did not build"
+    echo "install: 0 passed, 1 failed"
+    exit 1
+  fi
+  release_paths
+fi
+
+probe=$PIX_BUILD/win32/tests/install/pix_install_probe.exe
+install_win='C:\PixTest\Pix_Rn'
+install_dir=$root/Pix_Rn
+pictures=$root/Pictures
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pix_Rn'
+help_title='Pix_Rn — справка'
+logs=$PIX_BUILD/install-logs
+mkdir -p "$logs"
+appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")
+programs_menu="$appdata/Microsoft/Windows/Start Menu/Programs"
+
+# What the installer puts in the chosen folder, and where it comes from.
+installed_files=(
+  "Pix_Rn.exe=$PIX_BUILD/win32/Pix_Rn.exe"
+  "help/Hlp_Vw.exe=$PIX_BUILD/win32/help/Hlp_Vw.exe"
+)
+
+# --- the machine before and after ----------------------------------------------------
+
+# The suite leaves the picture, the wallpaper and Wine's trace setting as it
+# found them.
+saved=$logs/saved
+rm -rf "$saved"
+mkdir -p "$saved"
+[[ -f $target ]] && cp "$target" "$saved/Pix_Rn.jpg"
+saved_wallpaper=$(wine "$probe" wallpaper 2>/dev/null | tr -d '\r')
+relay_include_was_set=
+wine reg query 'HKCU\Software\Wine\Debug' /v RelayInclude >/dev/null 2>&1 && relay_include_was_set=yes
+
+restore_machine() {
+  clean_installation
+  rm -f "$target"
+  [[ -f $saved/Pix_Rn.jpg ]] && cp "$saved/Pix_Rn.jpg" "$target"
+  wine "$probe" set-wallpaper "$saved_wallpaper" >/dev/null 2>&1
+  [[ -n $relay_include_was_set ]] || wine reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
+  [[ -n ${PIX_XVFB_PID:-} ]] && pix_stop_display
+}
+trap restore_machine EXIT
+
+# --- the parts of a case ---------------------------------------------------------------
+
+# Runs the installer silently into C:\PixTest\Pix_Rn, optionally under a
+# Wine trace that goes to a log.
+install_silently() {
+  local log=${1:-/dev/null} trace=${2:-$WINEDEBUG}
+  timeout 300 env WINEDEBUG="$trace" wine "$setup" /S "/D=$install_win" >/dev/null 2>"$log"
+}
+install_or_fail() {
+  install_silently "$@" && return 0
+  case_failures+=("the installer failed (code $?)")
+  return 1
+}
+
+# The Startup shortcut; Wine spells the folder StartUp on disk.
+startup_link() { find "$programs_menu" -maxdepth 2 -ipath '*/startup/pix_rn.lnk' 2>/dev/null | head -n 1; }
+uninstall_entry() { wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r'; }
+no_uninstall_entry() { ! wine reg query "$uninstall_key" >/dev/null 2>&1; }
+wallpaper() { wine "$probe" wallpaper 2>/dev/null | tr -d '\r'; }
+
+help_windows() { xdotool search --onlyvisible --name "^$help_title\$" 2>/dev/null; }
+has_help_window() { [[ -n $(help_windows) ]]; }
+# Any window of the help program, whatever its title: Wine names the X
+# class after the executable.
+help_program_windows() { xdotool search --onlyvisible --class '^hlp_vw\.exe$' 2>/dev/null; }
+no_help_program_window() { [[ -z $(help_program_windows) ]]; }
+
+# The help program was started by the program, not by this script: it is
+# asked to close, and ended by its window's process id only if it does not
+# and it is the help installed here.
+close_help() {
+  no_help_program_window && return 0
+  wine "$probe" close-help >/dev/null 2>&1
+  pix_gui_poll no_help_program_window && return 0
+  local window pid
+  for window in $(help_program_windows); do
+    pid=$(xdotool getwindowpid "$window" 2>/dev/null) || continue
+    tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qF 'PixTest\Pix_Rn\help' && kill "$pid" 2>/dev/null
+  done
+  pix_gui_poll no_help_program_window
+}
+
+# Ends the program this script started, by its process id.
+end_program() {
+  if pix_gui_running; then
+    kill "$PIX_GUI_PID" 2>/dev/null
+    wait "$PIX_GUI_PID" 2>/dev/null
+  fi
+  PIX_GUI_PID=
+}
+
+# Removes what a case may leave: the programs it ran, the test folder, the
+# shortcut and the uninstall entry.
+clean_installation() {
+  close_help
+  end_program
+  rm -rf "$root"
+  local link
+  link=$(startup_link)
+  [[ -n $link ]] && rm -f "$link"
+  no_uninstall_entry || wine reg delete "$uninstall_key" /f >/dev/null 2>&1
+}
+
+# Runs the installed program to its end under Wine's relay trace of the
+# wallpaper and message box calls; prints the exit code.
+run_traced() {
+  local log=$1
+  wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
+    /d 'user32.MessageBoxA;user32.SystemParametersInfoA' /f >/dev/null 2>&1
+  (cd "$install_dir" && timeout 120 env WINEDEBUG=+relay wine "$install_dir/Pix_Rn.exe" >/dev/null 2>"$log")
+  echo $?
+}
+
+# The programs the installer started, one command line each, as Wine's
+# process trace shows them.
+started_commands() {
+  grep -a 'CreateProcessInternalW app (null) cmdline L"' "$1" |
+    sed 's/.*cmdline L"\(.*\)"$/\1/' | perl -pe 's/\\(.)/$1/g'
+}
+
+expect_gone() { [[ ! -e $2 ]] || case_failures+=("$1 is still there: $2"); }
+
+# --- cases: what the installer installs ------------------------------------------------
+
+case_silent_install_puts_the_files_in_the_chosen_folder() {
+  install_or_fail || return
+  local entry
+  for entry in "${installed_files[@]}"; do
+    expect_same_file "${entry%%=*}" "$install_dir/${entry%%=*}" "${entry#*=}"
+  done
+  file "$install_dir/Uninstall.exe" | grep -q 'PE32 executable (GUI) Intel 80386' ||
+    case_failures+=("no uninstaller beside the program")
+}
+
+case_new_settings_file_holds_the_default_lines() {
+  install_or_fail || return
+  expect_settings "$install_dir" "$install_win\\" 0 0 -1
+}
+
+case_startup_shortcut_points_at_the_program() {
+  install_or_fail || return
+  local link
+  link=$(startup_link)
+  if [[ -z $link ]]; then
+    case_failures+=("no Pix_Rn.lnk in the Startup folder under $programs_menu")
+    return
+  fi
+  expect_eq "shortcut target" "$(wine "$probe" link-target "$(winepath -w "$link")" | tr -d '\r')" \
+    "$install_win\\Pix_Rn.exe"
+}
+
+case_missing_picture_is_created_in_the_windows_directory() {
+  rm -f "$target"
+  install_or_fail || return
+  expect_same_file "Pix_Rn.jpg" "$target" "$PIX_BUILD/release/default.jpg"
+  expect_eq "Pix_Rn.jpg's format" "$(identify -format '%m' "$target" 2>&1)" JPEG
+}
+
+# A reinstallation over the user's settings and picture keeps both.
+case_existing_settings_and_picture_are_kept() {
+  mkdir -p "$install_dir"
+  write_settings "$install_dir" 'D:\Photos\' 120 1 3
+  convert -size 6x6 xc:orange "$target"
+  cp "$target" "$logs/existing.jpg"
+  install_or_fail || return
+  expect_settings "$install_dir" 'D:\Photos\' 120 1 3
+  expect_same_file "Pix_Rn.jpg" "$target" "$logs/existing.jpg"
+}
+
+# The program runs unelevated: the installer lets the users group modify
+# exactly these two files, and starts no other rights tool.
+case_users_may_modify_the_picture_and_the_settings_only() {
+  local log=$logs/process.log
+  install_or_fail "$log" +process || return
+  local granted expected
+  granted=$(started_commands "$log" | grep -a -i -E '^"?([^" ]*\\)?(icacls|cacls|takeown)(\.exe)?[" ]' |
+    sed -E 's/^"?([^" ]*\\)?([A-Za-z]+(\.exe)?)"?/\2/I' | sort)
+  expected=$(printf '%s\n' 'icacls.exe "C:\PixTest\Pix_Rn\Pix_rn.dat" /grant *S-1-5-32-545:M' \
+    'icacls.exe "C:\windows\Pix_Rn.jpg" /grant *S-1-5-32-545:M' | sort)
+  expect_eq "rights tools started" "$granted" "$expected"
+}
+
+case_uninstall_entry_names_the_version() {
+  install_or_fail || return
+  local values
+  values=$(uninstall_entry | grep -E '^ +[A-Za-z]+ +REG_' | sed -E 's/^ +//; s/ +REG_[A-Z_]+ +/=/' | sort)
+  expect_eq "uninstall entry" "$values" "$(printf '%s\n' DisplayName=Pix_Rn "DisplayVersion=$version" \
+    "UninstallString=\"$install_win\\Uninstall.exe\"" | sort)"
+}
+
+# --- cases: the installed program ------------------------------------------------------------
+
+# What the help must tell, as it stands in the help window.
+help_phrases=(
+  'Pix_rn.dat'
+  'C:\Windows\Pix_Rn.jpg'
+  'не меньше 50'
+  'в шагах таймера, а не в секундах'
+  '-1 — начать с первой'
+  'shell:startup'
+  'Параметры → Персонализация → Фон → Обзор → C:\Windows\Pix_Rn.jpg'
+)
+
+case_help_button_starts_the_installed_help() {
+  install_or_fail || return
+  write_settings "$install_dir" "$install_win\\" 0 0 -1
+  no_help_program_window || case_failures+=("a help window was open before the click")
+  pix_gui_start "$install_dir" || {
+    case_failures+=("the program's window did not open")
+    return
+  }
+  pix_gui_click_at 258 25 # the help button, 250,17 and 17 x 18
+  if pix_gui_poll has_help_window; then
+    local shown phrase
+    shown=$(wine "$probe" help-window 2>&1 | tr -d '\r')
+    expect_eq "help window title" "$(head -n 1 <<<"$shown")" "$help_title"
+    for phrase in "${help_phrases[@]}"; do
+      grep -qF -- "$phrase" <<<"$shown" || case_failures+=("the help text lacks [$phrase]")
+    done
+  else
+    case_failures+=("no window titled [$help_title] appeared")
+  fi
+  close_help || case_failures+=("the help window did not close")
+  pix_gui_click_exit
+  pix_gui_wait_end
+  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+}
+
+# A run (delay 1, random mode, one picture) with a wallpaper set beforehand:
+# whether it asks Windows to load Pix_Rn.jpg anew (SPI_SETDESKWALLPAPER,
+# 0x14, with SPIF_SENDCHANGE, 2), and the wallpaper afterwards. Wine's trace
+# shows the call but not the path; the path shows in the wallpaper that the
+# session holds afterwards, which a reload spelt as the program spells the
+# target replaces.
+wallpaper_case() {
+  local wallpaper=$1 reload=$2 after=$3
+  install_or_fail || return
+  make_pictures "$pictures" only.jpg
+  [[ $wallpaper == 'C:\PixTest\other.bmp' ]] && convert -size 8x8 xc:navy "BMP3:$root/other.bmp"
+  write_settings "$install_dir" 'C:\PixTest\Pictures\' 1 0 -1
+  wine "$probe" set-wallpaper "$wallpaper" >/dev/null 2>&1 || case_failures+=("the wallpaper could not be set")
+  expect_eq "wallpaper before the run" "$(wallpaper)" "$wallpaper"
+  local log=$logs/relay.log
+  expect_eq "exit code" "$(run_traced "$log")" 0
+  expect_same_file "Pix_Rn.jpg" "$target" "$pictures/only.jpg"
+  # The trace works, and the program looked at the wallpaper (SPI_GETDESKWALLPAPER).
+  grep -aq 'Call user32.SystemParametersInfoA(00000073,' "$log" ||
+    case_failures+=("the trace shows no look at the wallpaper")
+  local asked
+  asked=$(grep -a 'Call user32.SystemParametersInfoA(00000014,' "$log")
+  if [[ $reload == yes ]]; then
+    expect_eq "reload requests" "$(grep -c . <<<"$asked")" 1
+    grep -qiE 'SystemParametersInfoA\(00000014,00000000,[0-9a-f]+( "C:\\\\windows\\\\Pix_Rn\.jpg")?,00000002\)' \
+      <<<"$asked" || case_failures+=("the reload request is not SPI_SETDESKWALLPAPER with SPIF_SENDCHANGE: [$asked]")
+  else
+    expect_eq "reload requests" "$asked" ""
+  fi
+  expect_eq "wallpaper after the run" "$(wallpaper)" "$after"
+}
+
+# The wallpaper set beforehand, whether the run asks for a reload, and the
+# wallpaper afterwards.
+wallpaper_cases=(
+  'C:\windows\Pix_Rn.jpg|yes|C:\windows\Pix_Rn.jpg'
+  'C:\WINDOWS\PIX_RN.JPG|yes|C:\windows\Pix_Rn.jpg'
+  'C:\PixTest\other.bmp|no|C:\PixTest\other.bmp'
+)
+case_wallpaper_reload_only_when_the_desktop_shows_pix_rn_jpg() {
+  local row wallpaper reload after outer=()
+  for row in "${wallpaper_cases[@]}"; do
+    IFS='|' read -r wallpaper reload after <<<"$row"
+    case_failures=()
+    wallpaper_case "$wallpaper" "$reload" "$after"
+    outer+=("${case_failures[@]/#/[$wallpaper] }")
+    clean_installation
+  done
+  case_failures=("${outer[@]}")
+}
+
+# --- cases: the uninstaller ----------------------------------------------------------------------
+
+# A silent uninstall with the given switch; whether the settings file stays.
+uninstall_case() {
+  local switch=$1 settings_kept=$2
+  install_or_fail || return
+  write_settings "$install_dir" 'D:\Photos\' 120 1 3
+  # The uninstaller runs on from a copy of itself: wait for its last step.
+  timeout 120 wine "$install_dir/Uninstall.exe" /S $switch >/dev/null 2>&1 ||
+    case_failures+=("the uninstaller failed (code $?)")
+  pix_gui_poll no_uninstall_entry || case_failures+=("the uninstall entry is still there")
+  local entry
+  for entry in "${installed_files[@]}"; do expect_gone "${entry%%=*}" "$install_dir/${entry%%=*}"; done
+  expect_gone "the help folder" "$install_dir/help"
+  expect_gone "the uninstaller" "$install_dir/Uninstall.exe"
+  expect_gone "Pix_Rn.jpg" "$target"
+  expect_eq "Startup shortcut" "$(startup_link)" ""
+  if [[ $settings_kept == yes ]]; then
+    expect_settings "$install_dir" 'D:\Photos\' 120 1 3
+  else
+    expect_gone "the program folder" "$install_dir"
+  fi
+}
+case_silent_uninstall_keeps_the_settings() { uninstall_case "" yes; }
+case_silent_uninstall_with_removesettings_removes_them() { uninstall_case /REMOVESETTINGS no; }
+
+# --- the archive -------------------------------------------------------------------------------------
+
+case_archive_holds_the_program_and_the_help() {
+  expect_eq "archive entries" "$(unzip -Z1 "$archive" | sort)" "$(printf '%s\n' Pix_Rn.exe help/Hlp_Vw.exe | sort)"
+  local entry
+  for entry in "${installed_files[@]}"; do
+    unzip -p "$archive" "${entry%%=*}" | cmp -s - "${entry#*=}" ||
+      case_failures+=("${entry%%=*} in the archive differs from ${entry#*=}")
+  done
+}
+
+# --- the run ------------------------------------------------------------------------------------------
+
+cases=(
+  silent_install_puts_the_files_in_the_chosen_folder
+  new_settings_file_holds_the_default_lines
+  startup_shortcut_points_at_the_program
+  missing_picture_is_created_in_the_windows_directory
+  existing_settings_and_picture_are_kept
+  users_may_modify_the_picture_and_the_settings_only
+  uninstall_entry_names_the_version
+  help_button_starts_the_installed_help
+  wallpaper_reload_only_when_the_desktop_shows_pix_rn_jpg
+  silent_uninstall_keeps_the_settings
+  silent_uninstall_with_removesettings_removes_them
+  archive_holds_the_program_and_the_help
+)
+for name in "${cases[@]}"; do
+  if [[ -n ${PIX_CASES_ONLY:-} && $name != *"$PIX_CASES_ONLY"* ]]; then continue; fi
+  case_failures=()
+  clean_installation
+  "case_$name"
+  clean_installation
+  if ((${#case_failures[@]} == 0)); then
+    passed=$((passed + 1))
+    echo "[ OK ] $name"
+  else
+    failed=$((failed + 1))
+    echo "[FAIL] $name"
+    printf '       %s\n' "${case_failures[@]}"
+  fi
+done
+echo "install: $passed passed, $failed failed"
+((failed == 0))
