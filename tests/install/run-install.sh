@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The release packages under Wine. Each case installs silently into
-# C:\PixTest\Pix_Rn and looks at what the installer did (the files, the
+# C:\PixInstall\Pix_Rn and looks at what the installer did (the files, the
 # settings file, the Startup shortcut, the picture in the Windows directory,
 # the rights it grants, the uninstall entry), runs the installed program (its
 # help button, the wallpaper reload) or uninstalls silently; then it removes
@@ -19,7 +19,7 @@ source "$here/../e2e/lib.sh"
 
 pix_ensure_display || exit 1
 pix_ensure_prefix || exit 1
-pix_cases_init PixTest # drive_c, target (C:\windows\Pix_Rn.jpg), root, the counts
+pix_cases_init PixInstall # drive_c, target (C:\windows\Pix_Rn.jpg), root, the counts
 
 # --- the release ---------------------------------------------------------------
 
@@ -49,8 +49,17 @@ if [[ -z $version ]] || ! release_is_current; then
   release_paths
 fi
 
+# Windows names are case-blind: a folder of another spelling would take the
+# installation where these checks do not look.
+other_spelling=$(find "$drive_c" -mindepth 1 -maxdepth 1 -iname "$(basename "$root")" ! -name "$(basename "$root")")
+if [[ -n $other_spelling ]]; then
+  echo "[FAIL] $other_spelling stands where the cases install; remove it first"
+  echo "install: 0 passed, 1 failed"
+  exit 1
+fi
+
 probe=$PIX_BUILD/win32/tests/install/pix_install_probe.exe
-install_win='C:\PixTest\Pix_Rn'
+install_win='C:\PixInstall\Pix_Rn'
 install_dir=$root/Pix_Rn
 pictures=$root/Pictures
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pix_Rn'
@@ -90,7 +99,7 @@ trap restore_machine EXIT
 
 # --- the parts of a case ---------------------------------------------------------------
 
-# Runs the installer silently into C:\PixTest\Pix_Rn, optionally under a
+# Runs the installer silently into C:\PixInstall\Pix_Rn, optionally under a
 # Wine trace that goes to a log.
 install_silently() {
   local log=${1:-/dev/null} trace=${2:-$WINEDEBUG}
@@ -125,7 +134,7 @@ close_help() {
   local window pid
   for window in $(help_program_windows); do
     pid=$(xdotool getwindowpid "$window" 2>/dev/null) || continue
-    tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qF 'PixTest\Pix_Rn\help' && kill "$pid" 2>/dev/null
+    tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qF 'PixInstall\Pix_Rn\help' && kill "$pid" 2>/dev/null
   done
   pix_gui_poll no_help_program_window
 }
@@ -225,7 +234,7 @@ case_users_may_modify_the_picture_and_the_settings_only() {
   local granted expected
   granted=$(started_commands "$log" | grep -a -i -E '^"?([^" ]*\\)?(icacls|cacls|takeown)(\.exe)?[" ]' |
     sed -E 's/^"?([^" ]*\\)?([A-Za-z]+(\.exe)?)"?/\2/I' | sort)
-  expected=$(printf '%s\n' 'icacls.exe "C:\PixTest\Pix_Rn\Pix_rn.dat" /grant *S-1-5-32-545:M' \
+  expected=$(printf '%s\n' 'icacls.exe "C:\PixInstall\Pix_Rn\Pix_rn.dat" /grant *S-1-5-32-545:M' \
     'icacls.exe "C:\windows\Pix_Rn.jpg" /grant *S-1-5-32-545:M' | sort)
   expect_eq "rights tools started" "$granted" "$expected"
 }
@@ -286,8 +295,8 @@ wallpaper_case() {
   local wallpaper=$1 reload=$2 after=$3
   install_or_fail || return
   make_pictures "$pictures" only.jpg
-  [[ $wallpaper == 'C:\PixTest\other.bmp' ]] && convert -size 8x8 xc:navy "BMP3:$root/other.bmp"
-  write_settings "$install_dir" 'C:\PixTest\Pictures\' 1 0 -1
+  [[ $wallpaper == 'C:\PixInstall\other.bmp' ]] && convert -size 8x8 xc:navy "BMP3:$root/other.bmp"
+  write_settings "$install_dir" 'C:\PixInstall\Pictures\' 1 0 -1
   wine "$probe" set-wallpaper "$wallpaper" >/dev/null 2>&1 || case_failures+=("the wallpaper could not be set")
   expect_eq "wallpaper before the run" "$(wallpaper)" "$wallpaper"
   local log=$logs/relay.log
@@ -313,7 +322,7 @@ wallpaper_case() {
 wallpaper_cases=(
   'C:\windows\Pix_Rn.jpg|yes|C:\windows\Pix_Rn.jpg'
   'C:\WINDOWS\PIX_RN.JPG|yes|C:\windows\Pix_Rn.jpg'
-  'C:\PixTest\other.bmp|no|C:\PixTest\other.bmp'
+  'C:\PixInstall\other.bmp|no|C:\PixInstall\other.bmp'
 )
 case_wallpaper_reload_only_when_the_desktop_shows_pix_rn_jpg() {
   local row wallpaper reload after outer=()
