@@ -89,6 +89,8 @@ HFONT GdiCache::Font(const TFont& font) {
   const auto key = std::make_tuple(font.name, font.height);
   auto found = fonts_.find(key);
   if (found == fonts_.end()) {
+    // Unsmoothed, as the small bitmap face the window's font names; where
+    // that face is missing, the nearest sans-serif of the height stands in.
     UniqueFont created(::CreateFontA(font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                                      DEFAULT_PITCH | FF_DONTCARE, font.name.c_str()));

@@ -110,8 +110,10 @@ int State(const std::string& program) {
               ::IsIconic(application)          ? "iconic"
               : ::IsWindowVisible(application) ? "shown"
                                                : "hidden",
-              ::IsWindowVisible(main) ? "shown" : "hidden", place.left, place.top, place.right - place.left,
-              place.bottom - place.top, focus.c_str());
+              !::IsWindowVisible(main) ? "hidden"
+              : ::IsZoomed(main)       ? "maximized"
+                                       : "shown",
+              place.left, place.top, place.right - place.left, place.bottom - place.top, focus.c_str());
   return 0;
 }
 

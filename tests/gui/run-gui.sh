@@ -304,6 +304,19 @@ case_started_minimized() {
   gui_expect "with the skin on it" gui_poll 10 gui_region_is 0 0 back_corner
 }
 
+# A shortcut set to run maximized. (Without a window manager Wine leaves a
+# maximized window where it stood, so only its state is looked at.)
+case_started_maximized() {
+  gui_install maxstart
+  gui_start_shown 3 || {
+    gui_expect "the program starts" false
+    return
+  }
+  gui_expect "the window is shown maximized" gui_poll 10 gui_state_has main=maximized
+  gui_expect "and painted" gui_poll 10 gui_locate
+  gui_expect "with the skin at its top left" gui_poll 10 gui_region_is 0 0 back_corner
+}
+
 # The taskbar's Close ends the program with 0 and saves nothing.
 case_taskbar_close_saves_nothing() {
   gui_install close "C:\\PixGui\\close\\" 0 1
