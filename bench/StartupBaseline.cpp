@@ -13,7 +13,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   HANDLE find = ::FindFirstFileA((folder + "\\*.jpg").c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+      if (!(data.dwFileAttributes &
+            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
         pictures.push_back(data.cFileName);
     } while (::FindNextFileA(find, &data));
     ::FindClose(find);

@@ -172,12 +172,7 @@ class FolderListPeer final : public WindowedPeer {
         onTheWay_(context.pictures.Load(skin::kOpenFolder)),
         current_(context.pictures.Load(skin::kCurrentFolder)),
         subfolder_(context.pictures.Load(skin::kClosedFolder)) {
-    CreateControl("LISTBOX", WS_EX_CLIENTEDGE, "",
-                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS | LBS_OWNERDRAWFIXED |
-                      LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                  list.Left(), list.Top(), list.Width(), list.Height(), parent, id);
-    ::SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(context.gdi.Font(list.Font())), FALSE);
-    ::SendMessageA(Hwnd(), LB_SETITEMHEIGHT, 0, MAKELPARAM(list.ItemHeight(), 0));
+    CreateOwnerDrawnList(list.ItemHeight(), parent, id);
   }
 
   void Command(WORD code) override {
@@ -281,12 +276,7 @@ class FileListPeer final : public WindowedPeer {
         executable_(context.pictures.Load(skin::kExecutable)),
         folder_(context.pictures.Load(skin::kClosedFolder)),
         unknown_(context.pictures.Load(skin::kUnknownFile)) {
-    CreateControl("LISTBOX", WS_EX_CLIENTEDGE, "",
-                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS | LBS_OWNERDRAWFIXED |
-                      LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                  list.Left(), list.Top(), list.Width(), list.Height(), parent, id);
-    ::SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(context.gdi.Font(list.Font())), FALSE);
-    ::SendMessageA(Hwnd(), LB_SETITEMHEIGHT, 0, MAKELPARAM(list.ItemHeight(), 0));
+    CreateOwnerDrawnList(list.ItemHeight(), parent, id);
   }
 
   void Command(WORD code) override {
@@ -488,6 +478,15 @@ void WindowedPeer::Changed(TControl&, ControlChange change) {
       SelectAll();
       break;
   }
+}
+
+void WindowedPeer::CreateOwnerDrawnList(int itemHeight, HWND parent, int id) {
+  CreateControl("LISTBOX", WS_EX_CLIENTEDGE, "",
+                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS | LBS_OWNERDRAWFIXED |
+                    LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                control_.Left(), control_.Top(), control_.Width(), control_.Height(), parent, id);
+  ::SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(context_.gdi.Font(control_.Font())), FALSE);
+  ::SendMessageA(Hwnd(), LB_SETITEMHEIGHT, 0, MAKELPARAM(itemHeight, 0));
 }
 
 void WindowedPeer::SyncBounds() {

@@ -65,6 +65,9 @@ class WindowedPeer : public ControlPeer, public Window {
   // The component's mouse press, after the window's own handling.
   LRESULT MouseButton(UINT message, WPARAM wParam, LPARAM lParam);
   void Dispatch(const std::function<void()>& work) { context_.application.Dispatch(work); }
+  // The owner-drawn list box of the file lists: the component's place, font
+  // and item height.
+  void CreateOwnerDrawnList(int itemHeight, HWND parent, int id);
 
   PeerContext& context_;
   TWinControl& control_;

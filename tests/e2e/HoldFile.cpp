@@ -18,7 +18,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 3;
   const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
-  HANDLE held = ::CreateFileW((folder + L"held").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE held =
+      ::CreateFileW((folder + L"held").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
   // Bounded: a holder never outlives its case by more than two minutes.
   for (int waited = 0; waited < 1200; ++waited) {
