@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench/BenchMachine.h"
-#include "filectrl/FileCtrl.h"
+#include "core/PictureFolder.h"
 
 namespace {
 
@@ -42,10 +42,10 @@ int main(int argc, char** argv) {
       return names.size();
     };
     const auto pictureList = [&] {
-      pix::TFileListBox pictures(os);
+      pix::PictureFolder pictures(os);
       pictures.SetMask("*.jpg");
       pictures.SetFolderPath(folder.path);
-      return static_cast<std::size_t>(pictures.ItemCount());
+      return static_cast<std::size_t>(pictures.Count());
     };
     // Alternate the two and keep each one's best run: the one least
     // disturbed by the rest of the machine, with the same caches for both.

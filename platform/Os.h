@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -183,5 +184,17 @@ class Os {
 // Helpers every caller would otherwise write again.
 bool DirectoryExists(Os& os, const std::string& path);
 bool FileExists(Os& os, const std::string& path);
+
+// Writes a file's new content somewhere: to the path given, created anew.
+// Gives 0 or the error code of the step that failed.
+using ContentWriter = std::function<std::uint32_t(const std::string& path)>;
+
+// Replaces `target` so that a failure part-way leaves the old file whole:
+// the content goes to a temporary file beside it, which then replaces the
+// target in one step. Where the folder refuses new files (access denied)
+// but the target exists, the target is written in place instead, as a
+// shared install grants only the file itself. The temporary file never
+// outlives the call. Gives 0 or the error code of the step that failed.
+std::uint32_t ReplaceFile(Os& os, const std::string& target, const ContentWriter& write);
 
 }  // namespace pix

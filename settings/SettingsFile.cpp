@@ -22,25 +22,22 @@ std::unique_ptr<OsFile> Open(Os& os, const std::string& path, OpenMode mode) {
   return std::move(opened.value);
 }
 
-void WriteLines(OsFile& file, const std::vector<std::string>& lines) {
+// Writes the lines, each followed by CR LF, to a file created anew at `path`.
+std::uint32_t WriteLinesTo(Os& os, const std::string& path, const std::vector<std::string>& lines) {
+  auto created = os.OpenFile(path, OpenMode::CreateWrite);
+  if (!created) return created.error;
+  std::unique_ptr<OsFile> file = std::move(created.value);
   for (const std::string& line : lines) {
     const std::string text = line + "\r\n";
-    if (const std::uint32_t error = file.Write(text.data(), text.size())) throw EInOutError(error);
+    if (const std::uint32_t error = file->Write(text.data(), text.size())) return error;
   }
+  return file->Close();
 }
 
 void CloseOrThrow(std::unique_ptr<OsFile>& file) {
   const std::uint32_t error = file->Close();
   file.reset();
   if (error) throw EInOutError(error);
-}
-
-// The behaviour without a temporary file: the file is emptied first, so a
-// failure part-way leaves what reached it.
-void WriteInPlace(Os& os, const std::string& path, const std::vector<std::string>& lines) {
-  auto file = Open(os, path, OpenMode::CreateWrite);
-  WriteLines(*file, lines);
-  CloseOrThrow(file);
 }
 
 }  // namespace
@@ -134,36 +131,14 @@ void WriteSettingsLines(Os& os, const std::string& path, const std::vector<std::
       attributes && (attributes.value & attr::kReadOnly) && !(attributes.value & attr::kDirectory))
     throw EInOutError(oserr::kAccessDenied);
 
-  bool exists = false;
   {
     auto probe = os.OpenFile(path, OpenMode::WriteExisting);
-    if (probe) {
-      exists = true;
-      // Nothing was written through it, so its close result tells nothing.
-      probe.value.reset();
-    } else if (probe.error != oserr::kFileNotFound) {
-      throw EInOutError(probe.error);
-    }
+    // Nothing was written through it, so its close result tells nothing.
+    if (!probe && probe.error != oserr::kFileNotFound) throw EInOutError(probe.error);
   }
-
-  const std::string temporary = path + ".tmp";
-  auto created = os.OpenFile(temporary, OpenMode::CreateWrite);
-  if (!created) {
-    // A folder where only this file may be written (a shared install).
-    if (exists && created.error == oserr::kAccessDenied) return WriteInPlace(os, path, lines);
-    throw EInOutError(created.error);
-  }
-
-  std::unique_ptr<OsFile> file = std::move(created.value);
-  try {
-    WriteLines(*file, lines);
-    CloseOrThrow(file);
-    if (const std::uint32_t error = os.MoveFileReplace(temporary, path)) throw EInOutError(error);
-  } catch (...) {
-    file.reset();
-    os.DeleteFile(temporary);
-    throw;
-  }
+  const std::uint32_t error =
+      ReplaceFile(os, path, [&](const std::string& written) { return WriteLinesTo(os, written, lines); });
+  if (error) throw EInOutError(error);
 }
 
 }  // namespace pix

@@ -21,6 +21,21 @@ inline constexpr const char* kNsfl2 = "NSFL2";
 inline constexpr const char* kSfl1 = "SFL1";
 inline constexpr const char* kSfl2 = "SFL2";
 
+// TEMPORARY until the art is renamed.
+inline constexpr const char* kBackground = "BACK";
+inline constexpr const char* kAboutButton = "LOGO";
+inline constexpr const char* kHelpButton = "VPR";
+inline constexpr const char* kMinimizeButton = "MIN";
+inline constexpr const char* kExitButton = "HLT";
+inline constexpr const char* kStopButton = "MINBUT";
+inline constexpr const char* kAboutPanel = "AUTHPRG";
+inline constexpr const char* kRandomSwitch = "SFL";
+inline constexpr const char* kSequenceSwitch = "NSFL";
+inline constexpr const char* kRandomOff = "SFL1";
+inline constexpr const char* kRandomOn = "SFL2";
+inline constexpr const char* kSequenceOff = "NSFL1";
+inline constexpr const char* kSequenceOn = "NSFL2";
+
 // The file widgets' glyphs: 16 colours, the bottom-left pixel's colour is
 // the transparent one.
 inline constexpr const char* kOpenFolder = "OPENFOLDER";

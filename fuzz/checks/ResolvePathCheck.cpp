@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "filectrl/PathRules.h"
+#include "core/PathRules.h"
 #include "fuzz/checks/Describe.h"
 #include "fuzz/checks/FuzzChecks.h"
 #include "platform/memory/MemoryOs.h"

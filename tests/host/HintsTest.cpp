@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/MainWindow.h"
+#include "components/Hints.h"
 #include "platform/memory/MemoryOs.h"
-#include "shell/components/Hints.h"
-#include "shell/pix_rn1.h"
 #include "support/HeadlessBackend.h"
 
 namespace pix::test {
@@ -79,22 +79,22 @@ class MainWindowHints : public ::testing::Test {
   MemoryOs os;
   HeadlessBackend backend;
   TApplication app{os, backend};
-  TForm1& form = app.CreateForm<TForm1>();
+  MainWindow& form = app.CreateForm<MainWindow>();
 };
 
 const std::map<std::string, std::string> kHintTexts = {
-    {"vpr", "Справка."},
-    {"min", "Свернуть программу."},
-    {"hlt", "Выход из программы."},
-    {"MinBut", "Остановка таймера."},
-    {"tim", "Время стартовой задержки (>50)."},
-    {"sfl", "Случайный выбор картинки."},
-    {"nsfl", "Выбор картинки поочерёдно."},
-    {"chdis", "Папка с картинками."},
+    {"helpButton", "Справка."},
+    {"minimizeButton", "Свернуть программу."},
+    {"exitButton", "Выход из программы."},
+    {"stopButton", "Остановка таймера."},
+    {"delayLabel", "Время стартовой задержки (>50)."},
+    {"randomSwitch", "Случайный выбор картинки."},
+    {"sequenceSwitch", "Выбор картинки поочерёдно."},
+    {"folderList", "Папка с картинками."},
 };
 
 TEST_F(MainWindowHints, EightComponentsShowTheirTextAndNoOtherShowsAny) {
-  ASSERT_EQ(form.Components().size(), 24u);
+  ASSERT_EQ(form.Components().size(), 14u);
   int hinted = 0;
   for (TControl* control : form.Components()) {
     const auto expected = kHintTexts.find(control->Name());
@@ -116,14 +116,14 @@ TEST_F(MainWindowHints, EightComponentsShowTheirTextAndNoOtherShowsAny) {
 }
 
 TEST_F(MainWindowHints, LogoHasATextButTakesTheWindowsSettingAndShowsNone) {
-  EXPECT_EQ(form.logo.Hint(), "Информация об авторе.");
-  EXPECT_TRUE(form.logo.ParentShowHint());
+  EXPECT_EQ(form.aboutButton.Hint(), "Информация об авторе.");
+  EXPECT_TRUE(form.aboutButton.ParentShowHint());
   const TControl* owner = &form;
-  EXPECT_EQ(HintTextFor(&form.logo, &owner), "");
+  EXPECT_EQ(HintTextFor(&form.aboutButton, &owner), "");
   EXPECT_EQ(owner, nullptr);
-  // Once the window shows hints, the logo follows it.
+  // Once the window shows hints, the aboutButton follows it.
   form.SetShowHint(true);
-  EXPECT_EQ(HintTextFor(&form.logo), "Информация об авторе.");
+  EXPECT_EQ(HintTextFor(&form.aboutButton), "Информация об авторе.");
 }
 
 // One step of a hint scenario and what the screen shows after it.
@@ -144,113 +144,113 @@ const char* const kMin = "Свернуть программу.";
 
 const std::vector<Scenario> kScenarios = {
     {"the first hint waits 500 ms",
-     {{Op::Activate}, {Op::Move, "vpr"}, {Op::Wait, "", 499}, {Op::Wait, "", 1, kVpr}}},
+     {{Op::Activate}, {Op::Move, "helpButton"}, {Op::Wait, "", 499}, {Op::Wait, "", 1, kVpr}}},
     {"moving within the control restarts neither pause",
      {{Op::Activate},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 300},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 200, kVpr},
       {Op::Wait, "", 2000, kVpr},
-      {Op::Move, "vpr", 0, kVpr},
+      {Op::Move, "helpButton", 0, kVpr},
       {Op::Wait, "", 499, kVpr},
       {Op::Wait, "", 1}}},
     {"a shown hint hides after 2500 ms and stays hidden on its control",
      {{Op::Activate},
-      {Op::Move, "sfl"},
+      {Op::Move, "randomSwitch"},
       {Op::Wait, "", 500, "Случайный выбор картинки."},
       {Op::Wait, "", 2499, "Случайный выбор картинки."},
       {Op::Wait, "", 1},
-      {Op::Move, "sfl"},
+      {Op::Move, "randomSwitch"},
       {Op::Wait, "", 60000}}},
     {"straight from one hinted control to another shows the second at once",
      {{Op::Activate},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 500, kVpr},
-      {Op::Move, "min", 0, kMin},
-      {Op::Move, "hlt", 0, "Выход из программы."},
+      {Op::Move, "minimizeButton", 0, kMin},
+      {Op::Move, "exitButton", 0, "Выход из программы."},
       {Op::Wait, "", 2499, "Выход из программы."},
       {Op::Wait, "", 1}}},
     {"after a hint hid by time the next control's shows at once",
-     {{Op::Activate}, {Op::Move, "vpr"}, {Op::Wait, "", 3000}, {Op::Move, "min", 0, kMin}}},
+     {{Op::Activate}, {Op::Move, "helpButton"}, {Op::Wait, "", 3000}, {Op::Move, "minimizeButton", 0, kMin}}},
     {"crossing bare skin cancels and the next hint waits again",
      {{Op::Activate},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 500, kVpr},
-      {Op::Move, "back"},
-      {Op::Move, "min"},
+      {Op::Move, "background"},
+      {Op::Move, "minimizeButton"},
       {Op::Wait, "", 499},
       {Op::Wait, "", 1, kMin}}},
     {"crossing bare skin after the hint hid cancels too",
      {{Op::Activate},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 3000},
-      {Op::Move, "back"},
-      {Op::Move, "min"},
+      {Op::Move, "background"},
+      {Op::Move, "minimizeButton"},
       {Op::Wait, "", 499},
       {Op::Wait, "", 1, kMin}}},
-    {"the logo counts as a control without a hint",
+    {"the aboutButton counts as a control without a hint",
      {{Op::Activate},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 500, kVpr},
-      {Op::Move, "logo"},
+      {Op::Move, "aboutButton"},
       {Op::Wait, "", 5000},
-      {Op::Move, "min"},
+      {Op::Move, "minimizeButton"},
       {Op::Wait, "", 499},
       {Op::Wait, "", 1, kMin}}},
     {"leaving the program's windows cancels",
      {{Op::Activate},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 500, kVpr},
       {Op::Move, ""},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 499},
       {Op::Wait, "", 1, kVpr}}},
     {"a pause moves to the next control while no hint has shown",
      {{Op::Activate},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 300},
-      {Op::Move, "min"},
+      {Op::Move, "minimizeButton"},
       {Op::Wait, "", 499},
       {Op::Wait, "", 1, kMin}}},
     {"a key or button hides the hint and the same control waits again",
      {{Op::Activate},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 500, kVpr},
       {Op::Cancel},
       {Op::Wait, "", 5000},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 499},
       {Op::Wait, "", 1, kVpr}}},
     {"a cancel during the pause stops it",
-     {{Op::Activate}, {Op::Move, "vpr"}, {Op::Wait, "", 300}, {Op::Cancel}, {Op::Wait, "", 5000}}},
+     {{Op::Activate}, {Op::Move, "helpButton"}, {Op::Wait, "", 300}, {Op::Cancel}, {Op::Wait, "", 5000}}},
     {"after a cancel the next control waits the full pause",
      {{Op::Activate},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 500, kVpr},
       {Op::Cancel},
-      {Op::Move, "min"},
+      {Op::Move, "minimizeButton"},
       {Op::Wait, "", 499},
       {Op::Wait, "", 1, kMin}}},
     {"deactivation hides the hint and no hint shows while inactive",
      {{Op::Activate},
-      {Op::Move, "vpr"},
+      {Op::Move, "helpButton"},
       {Op::Wait, "", 500, kVpr},
       {Op::Deactivate},
-      {Op::Move, "min"},
+      {Op::Move, "minimizeButton"},
       {Op::Wait, "", 5000},
       {Op::Activate},
       {Op::Wait, "", 5000},
-      {Op::Move, "min"},
+      {Op::Move, "minimizeButton"},
       {Op::Wait, "", 499},
       {Op::Wait, "", 1, kMin}}},
     {"deactivation during the pause stops it",
-     {{Op::Activate}, {Op::Move, "vpr"}, {Op::Wait, "", 300}, {Op::Deactivate}, {Op::Wait, "", 5000}}},
+     {{Op::Activate}, {Op::Move, "helpButton"}, {Op::Wait, "", 300}, {Op::Deactivate}, {Op::Wait, "", 5000}}},
     {"no hint before the program is active",
-     {{Op::Move, "vpr"}, {Op::Wait, "", 5000}, {Op::Move, "min"}, {Op::Wait, "", 5000}}},
-    {"the hidden picture list shows none", {{Op::Activate}, {Op::Move, "chdis2"}, {Op::Wait, "", 5000}}},
+     {{Op::Move, "helpButton"}, {Op::Wait, "", 5000}, {Op::Move, "minimizeButton"}, {Op::Wait, "", 5000}}},
+    {"the focus sink shows none", {{Op::Activate}, {Op::Move, "focusSink"}, {Op::Wait, "", 5000}}},
     {"the folder list shows its hint",
-     {{Op::Activate}, {Op::Move, "chdis"}, {Op::Wait, "", 500, "Папка с картинками."}}},
+     {{Op::Activate}, {Op::Move, "folderList"}, {Op::Wait, "", 500, "Папка с картинками."}}},
 };
 
 TEST_F(MainWindowHints, TimingScenarios) {
@@ -287,21 +287,21 @@ TEST_F(MainWindowHints, TimingScenarios) {
 TEST_F(MainWindowHints, AHintShowsAtTheCursorWhereItWasLastWhenThePauseEnds) {
   Rig rig;
   rig.hints.ApplicationActivated(true);
-  rig.hints.MouseMoved(&form.nsfl, 300, 400);
-  rig.hints.MouseMoved(&form.nsfl, 305, 410);
+  rig.hints.MouseMoved(&form.sequenceSwitch, 300, 400);
+  rig.hints.MouseMoved(&form.sequenceSwitch, 305, 410);
   EXPECT_EQ(rig.hints.Phase(), HintPhase::Waiting);
-  EXPECT_EQ(rig.hints.HintControl(), &form.nsfl);
+  EXPECT_EQ(rig.hints.HintControl(), &form.sequenceSwitch);
   rig.Advance(500);
   EXPECT_EQ(rig.display.OnScreen(), "Выбор картинки поочерёдно.");
   EXPECT_EQ(rig.display.x, 305);
   EXPECT_EQ(rig.display.y, 410);
   EXPECT_EQ(rig.hints.Phase(), HintPhase::Shown);
   // A move within the control leaves the hint where it is.
-  rig.hints.MouseMoved(&form.nsfl, 320, 415);
+  rig.hints.MouseMoved(&form.sequenceSwitch, 320, 415);
   EXPECT_EQ(rig.display.x, 305);
   EXPECT_EQ(rig.display.shows, 1);
   // The next control's hint comes at once, at the cursor of that move.
-  rig.hints.MouseMoved(&form.sfl, 230, 390);
+  rig.hints.MouseMoved(&form.randomSwitch, 230, 390);
   EXPECT_EQ(rig.display.OnScreen(), "Случайный выбор картинки.");
   EXPECT_EQ(rig.display.x, 230);
   EXPECT_EQ(rig.display.y, 390);
@@ -317,20 +317,20 @@ TEST_F(MainWindowHints, AHintShowsAtTheCursorWhereItWasLastWhenThePauseEnds) {
 }
 
 TEST_F(MainWindowHints, TheDelayEditorOverTheLabelShowsNoHint) {
-  form.cyber.SetEnabled(false);
-  form.timMouseDown(&form.tim, TMouseButton::mbLeft, {}, 3, 3);
-  ASSERT_EQ(form.tim2.Left(), form.tim.Left());
-  ASSERT_EQ(form.tim2.Top(), form.tim.Top());
-  EXPECT_TRUE(form.tim2.ParentShowHint());
-  EXPECT_EQ(HintTextFor(&form.tim2), "");
+  form.countdownTimer.SetEnabled(false);
+  form.OnDelayLabelPress();
+  ASSERT_EQ(form.delayEditor.Left(), form.delayLabel.Left());
+  ASSERT_EQ(form.delayEditor.Top(), form.delayLabel.Top());
+  EXPECT_TRUE(form.delayEditor.ParentShowHint());
+  EXPECT_EQ(HintTextFor(&form.delayEditor), "");
 
   Rig rig;
   rig.hints.ApplicationActivated(true);
-  rig.hints.MouseMoved(&form.tim, 220, 140);
+  rig.hints.MouseMoved(&form.delayLabel, 220, 140);
   rig.Advance(500);
   ASSERT_EQ(rig.display.OnScreen(), "Время стартовой задержки (>50).");
   // The editor lies over the label: the control under the cursor is the editor.
-  rig.hints.MouseMoved(&form.tim2, 221, 140);
+  rig.hints.MouseMoved(&form.delayEditor, 221, 140);
   EXPECT_EQ(rig.display.OnScreen(), std::nullopt);
   rig.Advance(5000);
   EXPECT_EQ(rig.display.OnScreen(), std::nullopt);

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/MainWindow.h"
 #include "platform/memory/MemoryOs.h"
-#include "shell/pix_rn1.h"
+#include "skin/SkinNames.h"
 #include "support/HeadlessBackend.h"
 
 namespace pix::test {
@@ -45,10 +46,10 @@ class MainWindowTest : public ::testing::Test {
   }
 
   // Starts the program: the application, the main window and its create handler.
-  TForm1& Start() {
+  MainWindow& Start() {
     app.emplace(os, backend);
     app->Initialize();
-    form = &app->CreateForm<TForm1>();
+    form = &app->CreateForm<MainWindow>();
     app->Run();
     return *form;
   }
@@ -68,7 +69,7 @@ class MainWindowTest : public ::testing::Test {
   int StepsUntilEnd(int limit, std::optional<int>& exitCode) {
     for (int steps = 1; steps <= limit; ++steps) {
       exitCode = Step();
-      if (exitCode || !backend.IsRunning(form->cyber)) return steps;
+      if (exitCode || !backend.IsRunning(form->countdownTimer)) return steps;
     }
     return limit;
   }
@@ -88,10 +89,13 @@ class MainWindowTest : public ::testing::Test {
     return std::nullopt;
   }
 
+  // A picture of the skin, as the window loads it.
+  std::shared_ptr<const TPicture> Face(const char* name) { return backend.Load(name); }
+
   MemoryOs os;
   HeadlessBackend backend;
   std::optional<TApplication> app;
-  TForm1* form = nullptr;
+  MainWindow* form = nullptr;
 };
 
 }  // namespace pix::test

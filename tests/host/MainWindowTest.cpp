@@ -7,7 +7,7 @@ namespace pix::test {
 namespace {
 
 TEST_F(MainWindowTest, ComponentsStandWhereTheLayoutPutsThem) {
-  TForm1& window = Start();
+  MainWindow& window = Start();
   struct Row {
     std::string name;
     std::string parent;
@@ -16,18 +16,20 @@ TEST_F(MainWindowTest, ComponentsStandWhereTheLayoutPutsThem) {
   };
   // In creation order; every picture takes its picture's size.
   const std::vector<Row> rows = {
-      {"back", "Form1", 0, 0, 276, 196, true},      {"logo", "Form1", 207, 174, 60, 12, true},
-      {"vpr", "Form1", 250, 17, 17, 18, true},      {"min", "Form1", 250, 50, 17, 18, true},
-      {"hlt", "Form1", 250, 83, 17, 18, true},      {"MinBut", "Form1", 247, 148, 11, 11, true},
-      {"authprg", "Form1", 275, 0, 194, 196, true}, {"tim", "Form1", 213, 138, 31, 13, true},
-      {"sfl", "Form1", 219, 32, 17, 18, true},      {"nsfl", "Form1", 219, 66, 17, 18, true},
-      {"nsfl1", "Form1", 544, 136, 17, 18, true},   {"nsfl2", "Form1", 544, 160, 17, 18, true},
-      {"sfl1", "Form1", 576, 136, 17, 18, true},    {"sfl2", "Form1", 576, 160, 17, 18, true},
-      {"dirbord", "Form1", 18, 16, 168, 160, true}, {"chdis", "dirbord", -2, -2, 172, 164, true},
-      {"drv", "Form1", 472, 0, 113, 19, false},     {"Edit1", "Form1", 472, 22, 113, 21, false},
-      {"Edit2", "Form1", 472, 46, 113, 21, false},  {"Edit3", "Form1", 472, 70, 113, 21, false},
-      {"tim2", "Form1", 500, 138, 31, 13, false},   {"xxx", "Form1", 472, 94, 25, 21, true},
-      {"pth", "Form1", 616, 152, 113, 21, false},   {"chdis2", "Form1", 592, 0, 129, 137, false},
+      {"background", "Form1", 0, 0, 276, 196, true},
+      {"aboutButton", "Form1", 207, 174, 60, 12, true},
+      {"helpButton", "Form1", 250, 17, 17, 18, true},
+      {"minimizeButton", "Form1", 250, 50, 17, 18, true},
+      {"exitButton", "Form1", 250, 83, 17, 18, true},
+      {"stopButton", "Form1", 247, 148, 11, 11, true},
+      {"aboutPanel", "Form1", 275, 0, 194, 196, true},
+      {"delayLabel", "Form1", 213, 138, 31, 13, true},
+      {"randomSwitch", "Form1", 219, 32, 17, 18, true},
+      {"sequenceSwitch", "Form1", 219, 66, 17, 18, true},
+      {"folderListFrame", "Form1", 18, 16, 168, 160, true},
+      {"folderList", "folderListFrame", -2, -2, 172, 164, true},
+      {"delayEditor", "Form1", 500, 138, 31, 13, false},
+      {"focusSink", "Form1", 472, 94, 25, 21, true},
   };
   const auto& components = window.Components();
   ASSERT_EQ(components.size(), rows.size());
@@ -45,11 +47,11 @@ TEST_F(MainWindowTest, ComponentsStandWhereTheLayoutPutsThem) {
     EXPECT_EQ(control.Enabled(), row.enabled);
   }
   ASSERT_EQ(window.Timers().size(), 1u);
-  EXPECT_EQ(window.Timers()[0], &window.cyber);
+  EXPECT_EQ(window.Timers()[0], &window.countdownTimer);
 }
 
 TEST_F(MainWindowTest, WindowProperties) {
-  TForm1& window = Start();
+  MainWindow& window = Start();
   EXPECT_EQ(window.Caption(), "Form1");
   EXPECT_EQ(window.BorderStyle(), TBorderStyle::bsNone);
   EXPECT_EQ(window.Color(), clBlack);
@@ -61,18 +63,17 @@ TEST_F(MainWindowTest, WindowProperties) {
   EXPECT_EQ(app->MainForm(), &window);
   EXPECT_TRUE(backend.applicationWindow);
 
-  EXPECT_EQ(window.tim.Caption(), "0");
-  EXPECT_TRUE(window.tim.Transparent());
-  EXPECT_EQ(window.tim2.BorderStyle(), TBorderStyle::bsNone);
-  EXPECT_EQ(window.tim2.Color(), clBlack);
-  EXPECT_EQ(window.tim2.Font().color, clSilver);
-  EXPECT_EQ(window.chdis.Color(), 8946824u);
-  EXPECT_EQ(window.chdis.ItemHeight(), 16);
-  EXPECT_EQ(window.chdis2.Mask(), "*.jpg");
-  EXPECT_EQ(window.chdis2.ItemHeight(), 13);
-  EXPECT_EQ(window.cyber.Interval(), 1u);
-  EXPECT_TRUE(window.cyber.Enabled());
-  EXPECT_TRUE(backend.IsRunning(window.cyber)) << "live from the window's creation on";
+  EXPECT_EQ(window.delayLabel.Caption(), "0");
+  EXPECT_TRUE(window.delayLabel.Transparent());
+  EXPECT_EQ(window.delayEditor.BorderStyle(), TBorderStyle::bsNone);
+  EXPECT_EQ(window.delayEditor.Color(), clBlack);
+  EXPECT_EQ(window.delayEditor.Font().color, clSilver);
+  EXPECT_EQ(window.folderList.Color(), 8946824u);
+  EXPECT_EQ(window.folderList.ItemHeight(), 16);
+  EXPECT_EQ(window.Pictures().Mask(), "*.jpg");
+  EXPECT_EQ(window.countdownTimer.Interval(), 1u);
+  EXPECT_TRUE(window.countdownTimer.Enabled());
+  EXPECT_TRUE(backend.IsRunning(window.countdownTimer)) << "live from the window's creation on";
 }
 
 TEST_F(MainWindowTest, TitleComesFromTheProgramFile) {
@@ -92,32 +93,32 @@ TEST_F(MainWindowTest, TitleComesFromTheProgramFile) {
 }
 
 TEST_F(MainWindowTest, SwitchesShowTheirCreationFacesUntilAModeIsSet) {
-  TForm1& window = Start();
-  EXPECT_EQ(window.sfl.Picture()->pixels, window.sfl2.Picture()->pixels) << "random looks on";
-  EXPECT_NE(window.nsfl.Picture()->pixels, window.nsfl1.Picture()->pixels);
-  EXPECT_NE(window.nsfl.Picture()->pixels, window.nsfl2.Picture()->pixels);
+  MainWindow& window = Start();
+  EXPECT_EQ(window.randomSwitch.Picture()->pixels, Face(skin::kRandomOn)->pixels) << "random looks on";
+  EXPECT_NE(window.sequenceSwitch.Picture()->pixels, Face(skin::kSequenceOff)->pixels);
+  EXPECT_NE(window.sequenceSwitch.Picture()->pixels, Face(skin::kSequenceOn)->pixels);
 }
 
 TEST_F(MainWindowTest, HintsOfTheNineHintedComponents) {
-  TForm1& window = Start();
+  MainWindow& window = Start();
   struct Row {
     TControl* control;
     bool shown;
     std::string hint;
   };
   const std::vector<Row> rows = {
-      {&window.logo, false, "Информация об авторе."},
-      {&window.vpr, true, "Справка."},
-      {&window.min, true, "Свернуть программу."},
-      {&window.hlt, true, "Выход из программы."},
-      {&window.MinBut, true, "Остановка таймера."},
-      {&window.tim, true, "Время стартовой задержки (>50)."},
-      {&window.sfl, true, "Случайный выбор картинки."},
-      {&window.nsfl, true, "Выбор картинки поочерёдно."},
-      {&window.chdis, true, "Папка с картинками."},
-      {&window.back, false, ""},
-      {&window.authprg, false, ""},
-      {&window.tim2, false, ""},
+      {&window.aboutButton, false, "Информация об авторе."},
+      {&window.helpButton, true, "Справка."},
+      {&window.minimizeButton, true, "Свернуть программу."},
+      {&window.exitButton, true, "Выход из программы."},
+      {&window.stopButton, true, "Остановка таймера."},
+      {&window.delayLabel, true, "Время стартовой задержки (>50)."},
+      {&window.randomSwitch, true, "Случайный выбор картинки."},
+      {&window.sequenceSwitch, true, "Выбор картинки поочерёдно."},
+      {&window.folderList, true, "Папка с картинками."},
+      {&window.background, false, ""},
+      {&window.aboutPanel, false, ""},
+      {&window.delayEditor, false, ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.control->Name());
@@ -127,26 +128,27 @@ TEST_F(MainWindowTest, HintsOfTheNineHintedComponents) {
 }
 
 TEST_F(MainWindowTest, TabMovesBetweenTheFolderListAndTheFocusSink) {
-  TForm1& window = Start();
-  EXPECT_EQ(window.FindNextControl(nullptr, true), &window.chdis) << "the first focus";
-  EXPECT_EQ(window.FindNextControl(&window.chdis, true), &window.xxx);
-  EXPECT_EQ(window.FindNextControl(&window.xxx, true), &window.chdis);
-  EXPECT_EQ(window.FindNextControl(&window.chdis, false), &window.xxx);
+  MainWindow& window = Start();
+  EXPECT_EQ(window.FindNextControl(nullptr, true), &window.folderList) << "the first focus";
+  EXPECT_EQ(window.FindNextControl(&window.folderList, true), &window.focusSink);
+  EXPECT_EQ(window.FindNextControl(&window.focusSink, true), &window.folderList);
+  EXPECT_EQ(window.FindNextControl(&window.folderList, false), &window.focusSink);
   window.SelectNext(true);
-  EXPECT_EQ(window.ActiveControl(), &window.chdis);
+  EXPECT_EQ(window.ActiveControl(), &window.folderList);
   window.SelectNext(true);
-  EXPECT_EQ(window.ActiveControl(), &window.xxx);
+  EXPECT_EQ(window.ActiveControl(), &window.focusSink);
 }
 
 TEST_F(MainWindowTest, EveryEventReachesItsHandler) {
   Settings({"C:\\Pics\\", "0", "0"});
   Pictures("C:\\Pics", {"a.jpg"});
-  TForm1& window = Start();
+  MainWindow& window = Start();
   ASSERT_FALSE(Step());  // the "0" delay stops the countdown: the gate is open
-  ASSERT_FALSE(window.cyber.Enabled());
+  ASSERT_FALSE(window.countdownTimer.Enabled());
 
   // Every picture button moves on its press and back on its release.
-  for (TImage* button : {&window.logo, &window.vpr, &window.min, &window.MinBut, &window.sfl, &window.nsfl}) {
+  for (TImage* button : {&window.aboutButton, &window.helpButton, &window.minimizeButton, &window.stopButton,
+                         &window.randomSwitch, &window.sequenceSwitch}) {
     SCOPED_TRACE(button->Name());
     const int left = button->Left(), top = button->Top();
     button->MouseDown(TMouseButton::mbLeft, {}, 3, 3);
@@ -156,24 +158,24 @@ TEST_F(MainWindowTest, EveryEventReachesItsHandler) {
     EXPECT_EQ(button->Left(), left);
     EXPECT_EQ(button->Top(), top);
   }
-  EXPECT_EQ(window.Width(), 469) << "logo's release toggled the author panel";
+  EXPECT_EQ(window.Width(), 469) << "aboutButton's release toggled the author panel";
   EXPECT_EQ(backend.minimized, 1) << "min's release minimized";
-  EXPECT_EQ(os.ShellCalls().size(), 1u) << "vpr's release started the help program";
-  EXPECT_EQ(window.SelectionMode, smSequential) << "nsfl's release chose the sequence";
+  EXPECT_EQ(os.ShellCalls().size(), 1u) << "helpButton's release started the help program";
+  EXPECT_EQ(window.Mode(), kSequenceMode) << "sequenceSwitch's release chose the sequence";
 
-  window.hlt.MouseDown(TMouseButton::mbLeft, {}, 3, 3);
-  EXPECT_EQ(window.hlt.Left(), 252);
+  window.exitButton.MouseDown(TMouseButton::mbLeft, {}, 3, 3);
+  EXPECT_EQ(window.exitButton.Left(), 252);
 
-  window.tim.MouseDown(TMouseButton::mbLeft, {}, 3, 3);
-  EXPECT_EQ(window.tim2.Left(), 213) << "the label opened the delay editor";
+  window.delayLabel.MouseDown(TMouseButton::mbLeft, {}, 3, 3);
+  EXPECT_EQ(window.delayEditor.Left(), 213) << "the label opened the delay editor";
   std::uint16_t enter = 13;
-  window.tim2.KeyDown(enter, {});
-  EXPECT_EQ(window.tim2.Left(), 10000) << "Enter closed it";
+  window.delayEditor.KeyDown(enter, {});
+  EXPECT_EQ(window.delayEditor.Left(), 10000) << "Enter closed it";
 
-  window.chdis.MouseDown(TMouseButton::mbLeft, {}, 3, 3);
-  EXPECT_EQ(window.pth.Text(), "C:\\Pics\\") << "the folder list's press took its folder";
+  window.folderList.MouseDown(TMouseButton::mbLeft, {}, 3, 3);
+  EXPECT_EQ(window.PictureFolderPath(), "C:\\Pics\\") << "the folder list's press took its folder";
 
-  EXPECT_EQ(ClickMayHalt(window.hlt), std::optional<int>(0)) << "the exit button saved and ended";
+  EXPECT_EQ(ClickMayHalt(window.exitButton), std::optional<int>(0)) << "the exit button saved and ended";
 }
 
 TEST_F(MainWindowTest, AnErrorInAHandlerIsShownWithTheTitleAndTheProgramGoesOn) {
@@ -205,21 +207,21 @@ TEST_F(MainWindowTest, AnErrorInAHandlerIsShownWithTheTitleAndTheProgramGoesOn) 
 }
 
 TEST_F(MainWindowTest, TimerStartsAnewOnlyWhenItsSettingsChange) {
-  TForm1& window = Start();
+  MainWindow& window = Start();
   const int starts = backend.timerStarts;
-  window.cyber.SetEnabled(true);
-  window.cyber.SetInterval(1);
+  window.countdownTimer.SetEnabled(true);
+  window.countdownTimer.SetInterval(1);
   EXPECT_EQ(backend.timerStarts, starts) << "an equal value changes nothing";
-  window.cyber.SetEnabled(false);
-  EXPECT_FALSE(backend.IsRunning(window.cyber));
-  window.cyber.SetEnabled(true);
+  window.countdownTimer.SetEnabled(false);
+  EXPECT_FALSE(backend.IsRunning(window.countdownTimer));
+  window.countdownTimer.SetEnabled(true);
   EXPECT_EQ(backend.timerStarts, starts + 1);
-  EXPECT_TRUE(backend.IsRunning(window.cyber));
+  EXPECT_TRUE(backend.IsRunning(window.countdownTimer));
 
   backend.refuseTimers = true;
-  window.cyber.SetEnabled(false);
+  window.countdownTimer.SetEnabled(false);
   try {
-    window.cyber.SetEnabled(true);
+    window.countdownTimer.SetEnabled(true);
     FAIL() << "no error without a timer";
   } catch (const EOutOfResources& error) {
     EXPECT_EQ(error.Message(), "Not enough timers available");

@@ -2,7 +2,7 @@
 // the in-memory machine can stage.
 #include <gtest/gtest.h>
 
-#include "filectrl/PathRules.h"
+#include "core/PathRules.h"
 #include "platform/memory/MemoryOs.h"
 
 namespace pix::test {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/components/Application.h"
+#include "components/Application.h"
 
 namespace pix::test {
 

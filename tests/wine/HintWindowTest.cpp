@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/components/Controls.h"
-#include "shell/win32/HintWindow.h"
+#include "backend/HintWindow.h"
+#include "components/Controls.h"
 
 namespace pix::test {
 namespace {

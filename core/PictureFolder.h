@@ -1,0 +1,94 @@
+// The picture folder: the entries of one folder that match a mask, in the
+// name order. It is the index the countdown picks from, and the order the
+// sequence walks. It has no window: nobody ever sees it.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "platform/Os.h"
+
+namespace pix {
+
+enum class FileType : std::uint8_t { ReadOnly, Hidden, System, VolumeId, Directory, Archive, Normal };
+
+// A set of FileType.
+class FileTypes {
+ public:
+  constexpr FileTypes() = default;
+  constexpr FileTypes(std::initializer_list<FileType> types) {
+    for (const auto type : types)
+      bits_ |= Bit(type);
+  }
+  constexpr bool Contains(FileType type) const { return (bits_ & Bit(type)) != 0; }
+  constexpr bool operator==(const FileTypes&) const = default;
+  // The file attribute bits of the members other than Normal.
+  std::uint32_t AttributeMask() const;
+
+ private:
+  static constexpr std::uint8_t Bit(FileType type) {
+    return static_cast<std::uint8_t>(1u << static_cast<int>(type));
+  }
+  std::uint8_t bits_ = 0;
+};
+
+// Where long work shows that the program is busy: the hourglass while a
+// listing runs long. Started at most once per listing, and always ended.
+class BusyIndicator {
+ public:
+  virtual ~BusyIndicator() = default;
+  virtual void BeginBusy() = 0;
+  virtual void EndBusy() = 0;
+};
+
+class PictureFolder {
+ public:
+  // The folder starts at the process's current directory, mask "*.*", plain
+  // files only, and lists nothing until its entries are first needed.
+  explicit PictureFolder(Os& os, BusyIndicator* busy = nullptr);
+
+  const std::string& FolderPath() const { return folderPath_; }
+  // Moves to a folder (absolute, or relative to this one); raises
+  // EInOutError when the platform refuses, leaving everything as it was.
+  // Once the entries have been listed, every change of the folder, the mask
+  // or the types lists them anew at once.
+  void SetFolderPath(const std::string& path);
+
+  const std::string& Mask() const { return mask_; }
+  void SetMask(const std::string& mask);
+
+  FileTypes Types() const { return types_; }
+  void SetTypes(FileTypes types);
+
+  int Count();
+  const std::string& Name(int index);
+
+  int SelectedIndex();
+  // An index outside the entries selects none.
+  void Select(int index);
+  std::string SelectedFileName();
+  std::string SelectedFilePath();
+
+  // Points the folder at a folder ("C:\Pictures\"), a mask ("C:\Pictures\*.png")
+  // or a file ("C:\Pictures\a.jpg").
+  void ApplyPath(const std::string& text);
+  void SelectFileName(const std::string& name);
+  // Lists the folder now.
+  void Reload();
+
+ private:
+  void EnsureListed();
+
+  Os& os_;
+  BusyIndicator* busy_;  // not owned; may be null
+  std::string folderPath_;
+  std::string mask_ = "*.*";
+  FileTypes types_{FileType::Normal};
+  bool listed_ = false;
+  std::vector<std::string> names_;
+  int selected_ = -1;
+};
+
+}  // namespace pix

@@ -1,0 +1,62 @@
+#include "core/Rotation.h"
+
+#include "core/PathRules.h"
+#include "settings/LenientInt.h"
+#include "settings/SettingsFile.h"
+
+namespace pix {
+
+namespace {
+constexpr const char* kTargetName = "\\Pix_Rn.jpg";
+// The longest path the file copy is handed.
+constexpr std::size_t kLongestPath = 254;
+}  // namespace
+
+void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& settingsPath,
+                     const RotationSettings& settings) {
+  const std::int64_t stored = ParseLenientInt(ReadSettingsLines(os, settingsPath, 4)[3]);
+  std::int64_t next = stored + 1;
+  if (next < 0 || next >= pictures.Count()) next = 0;
+  const auto index = static_cast<std::int32_t>(next);
+  pictures.Select(index);
+  WriteSettingsLines(
+      os, settingsPath,
+      {settings.pictureFolder, settings.delay, SavedModeText(settings.mode), DecimalText(index)});
+}
+
+void PickAtRandom(Os& os, PictureFolder& pictures) {
+  const auto counter = os.QueryPerformanceCounter();
+  std::uint32_t state = counter ? static_cast<std::uint32_t>(*counter) : os.GetTickCount();
+  const auto count = static_cast<std::uint32_t>(pictures.Count());
+  state = state * 134775813u + 1u;
+  const auto pick = static_cast<std::uint32_t>((static_cast<std::uint64_t>(count) * state) >> 32);
+  pictures.Select(static_cast<int>(pick));
+}
+
+std::string TargetPicturePath(Os& os) {
+  const std::string windows = os.GetWindowsDirectory();
+  return windows.empty() ? std::string() : windows + kTargetName;
+}
+
+InstallOutcome InstallPicture(Os& os, const std::string& source) {
+  const std::string target = TargetPicturePath(os);
+  // Nothing to install, or a path that would have to be cut (and so could
+  // name another file): the old picture stays as it is.
+  if (target.empty() || source.empty() || !FileExists(os, source) || source.size() > kLongestPath ||
+      target.size() + 4 > kLongestPath)
+    return InstallOutcome::Nothing;
+  // A read-only picture is one its owner chose to keep: Windows would refuse
+  // to replace it, and so does the program, wherever it runs.
+  const auto targetAttributes = os.GetFileAttributes(target);
+  if (targetAttributes && (targetAttributes.value & attr::kReadOnly) != 0) return InstallOutcome::Kept;
+
+  const std::uint32_t error =
+      ReplaceFile(os, target, [&](const std::string& path) { return os.CopyFile(source, path, false); });
+  if (error != oserr::kSuccess) return InstallOutcome::Kept;
+  // Windows shows a cached copy of the desktop picture: when the desktop
+  // shows this very file, ask for it to be loaded anew.
+  if (CompareFileNames(os, os.GetDesktopWallpaper(), target) == 0) os.SetDesktopWallpaper(target);
+  return InstallOutcome::Installed;
+}
+
+}  // namespace pix

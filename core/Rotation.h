@@ -1,0 +1,46 @@
+// Choosing the picture and putting it in place: the sequence advance, the
+// random pick and the installation over the picture the program owns.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/Countdown.h"
+#include "core/PictureFolder.h"
+#include "platform/Os.h"
+
+namespace pix {
+
+// What the settings file holds besides the sequence position.
+struct RotationSettings {
+  std::string pictureFolder;  // line 1
+  std::string delay;          // line 2
+  SelectionMode mode = kRandomMode;
+};
+
+// Selects the picture after the one whose index line 4 of the settings file
+// holds, and writes that index back with the other lines. An index outside
+// the pictures (the folder shrank, or a hand edit) starts again at the
+// first. Raises EInOutError when the file cannot be read or written.
+void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& settingsPath,
+                     const RotationSettings& settings);
+
+// Selects a picture at random, seeded from the performance counter (the
+// tick count where there is none); nothing when the folder is empty.
+void PickAtRandom(Os& os, PictureFolder& pictures);
+
+enum class InstallOutcome : std::uint8_t {
+  Installed,
+  Kept,     // the old picture stays: read-only, or the copy failed
+  Nothing,  // no picture to install, or a path too long to hand on whole
+};
+
+// Replaces "Pix_Rn.jpg" in the Windows directory with a copy of `source`,
+// so that a failure leaves the old picture whole, and asks the desktop to
+// load it anew when it shows that very file.
+InstallOutcome InstallPicture(Os& os, const std::string& source);
+
+// The picture the program owns.
+std::string TargetPicturePath(Os& os);
+
+}  // namespace pix

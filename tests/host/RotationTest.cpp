@@ -1,0 +1,331 @@
+// The rotation core on the in-memory machine: the countdown's steps, the
+// delay and mode rules, the sequence advance, the random pick, the
+// installation and the file replace under it.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Countdown.h"
+#include "core/PictureFolder.h"
+#include "core/Rotation.h"
+#include "platform/memory/MemoryOs.h"
+#include "settings/Errors.h"
+
+namespace pix::test {
+namespace {
+
+constexpr const char* kTarget = "C:\\windows\\Pix_Rn.jpg";
+constexpr const char* kSettings = "C:\\Program\\Pix_rn.dat";
+
+TEST(CountdownTest, EachStepSaysWhatHappened) {
+  struct Case {
+    std::string value;
+    SelectionMode mode;
+    StepOutcome outcome;
+    std::string after;
+  };
+  const std::vector<Case> cases = {
+      {"0", kRandomMode, StepOutcome::Stopped, "0"},
+      {"0", kSequenceMode, StepOutcome::Stopped, "0"},  // "0" comes before the advance
+      {"00", kSequenceMode, StepOutcome::AdvanceSequence, "00"},
+      {"00", kSequenceAdvancedMode, StepOutcome::Stopped, "00"},
+      {"5", kSequenceMode, StepOutcome::AdvanceSequence, "5"},
+      {"5", kRandomMode, StepOutcome::Counted, "4"},
+      {"5", kSequenceAdvancedMode, StepOutcome::Counted, "4"},
+      {"$40", kRandomMode, StepOutcome::Counted, "63"},
+      {" 60", kRandomMode, StepOutcome::Counted, "59"},
+      {"60abc", kRandomMode, StepOutcome::Counted, "59"},
+      {"2", kRandomMode, StepOutcome::Counted, "1"},
+      {"1", kRandomMode, StepOutcome::Install, "1"},
+      {"-5", kRandomMode, StepOutcome::Stopped, "-5"},
+      {"abc", kRandomMode, StepOutcome::Stopped, "abc"},
+      {"", kRandomMode, StepOutcome::Stopped, ""},
+      {"120", 7, StepOutcome::Idle, "120"},  // a hand-edited mode never counts
+      {"120", -1, StepOutcome::Idle, "120"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("\"" + c.value + "\" in mode " + std::to_string(c.mode));
+    Countdown countdown;
+    countdown.SetValue(c.value);
+    EXPECT_EQ(countdown.Step(1, c.mode), c.outcome);
+    EXPECT_EQ(countdown.Value(), c.after);
+  }
+}
+
+TEST(CountdownTest, AStepNeedsANewMillisecondReading) {
+  Countdown countdown;
+  countdown.SetValue("9");
+  // The clock's first reading counts as the last step's when it is 0.
+  EXPECT_EQ(countdown.Step(0, kRandomMode), StepOutcome::Ignored);
+  EXPECT_EQ(countdown.Step(5, kRandomMode), StepOutcome::Counted);
+  EXPECT_EQ(countdown.Step(5, kRandomMode), StepOutcome::Ignored);
+  EXPECT_EQ(countdown.Step(4, kRandomMode), StepOutcome::Counted) << "any change, also backwards";
+  EXPECT_EQ(countdown.Value(), "7");
+}
+
+TEST(CountdownTest, TheDelayRuleOnEnter) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"0", "0"},
+      {"", "0"},
+      {"abc", "0"},
+      {"-5", "50"},
+      {"1", "50"},
+      {"49", "50"},
+      {"50", "50"},
+      {" 60", " 60"},
+      {"$40", "$40"},
+      {"60abc", "60abc"},
+      {"2147483648", "50"},  // reads as -2147483648
+      {"2147483647", "2147483647"},
+  };
+  for (const auto& [typed, committed] : cases)
+    EXPECT_EQ(CommittedDelay(typed), committed) << "typed \"" << typed << "\"";
+}
+
+TEST(CountdownTest, TheSwitchesAndTheSavedMode) {
+  struct Case {
+    SelectionMode mode;
+    SelectionMode afterRandom, afterSequence;
+    std::string saved;
+  };
+  const std::vector<Case> cases = {
+      {kRandomMode, kRandomMode, kSequenceMode, "0"},
+      {kSequenceMode, kRandomMode, kSequenceMode, "1"},
+      {kSequenceAdvancedMode, kRandomMode, kSequenceAdvancedMode, "1"},
+      {7, 7, 7, "7"},
+      {-3, -3, -3, "-3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    EXPECT_EQ(AfterRandomSwitch(c.mode), c.afterRandom);
+    EXPECT_EQ(AfterSequenceSwitch(c.mode), c.afterSequence);
+    EXPECT_EQ(SavedModeText(c.mode), c.saved);
+  }
+}
+
+class RotationTest : public ::testing::Test {
+ protected:
+  RotationTest() {
+    os.AddDrive('c', DriveType::Fixed, "SYSTEM");
+    os.MakeDirectory("C:\\Program");
+    os.MakeDirectory("C:\\windows");
+    os.SetModuleFileName("C:\\Program\\Pix_Rn.exe");
+  }
+  // A picture folder holding these files, each holding its own name.
+  PictureFolder& Folder(const std::string& folder, const std::vector<std::string>& names) {
+    if (os.Exists(folder)) os.Remove(folder);
+    os.MakeDirectory(folder);
+    for (const auto& name : names)
+      os.WriteFileContents(folder + "\\" + name, "JPEG " + name);
+    pictures.emplace(os);
+    pictures->SetMask("*.jpg");
+    pictures->SetFolderPath(folder);
+    return *pictures;
+  }
+
+  MemoryOs os;
+  std::optional<PictureFolder> pictures;
+};
+
+TEST_F(RotationTest, TheSequenceAdvancesFromTheStoredIndexAndWraps) {
+  struct Case {
+    std::string stored;
+    int selected;
+  };
+  const std::vector<Case> cases = {
+      {"-1", 0}, {"0", 1},  {"1", 2},          {"2", 0},     // past the last: the first again
+      {"4", 0},  {"-7", 0}, {"2147483647", 0}, {"junk", 1},  // junk reads as 0
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    PictureFolder& folder = Folder("C:\\Pics", {"c.jpg", "a.jpg", "b.jpg"});
+    os.WriteFileContents(kSettings, "old\r\nold\r\nold\r\n" + c.stored + "\r\n");
+    AdvanceSequence(os, folder, kSettings, {"C:\\Pics\\", "120", kSequenceAdvancedMode});
+    EXPECT_EQ(folder.SelectedIndex(), c.selected);
+    EXPECT_EQ(os.ReadFileContents(kSettings),
+              "C:\\Pics\\\r\n120\r\n1\r\n" + std::to_string(c.selected) + "\r\n");
+  }
+}
+
+TEST_F(RotationTest, AnAdvanceThatCannotWriteRaisesAndKeepsTheFile) {
+  PictureFolder& folder = Folder("C:\\Pics", {"a.jpg"});
+  os.WriteFileContents(kSettings, "C:\\Pics\\\r\n1\r\n1\r\n-1\r\n");
+  const auto held = os.HoldOpen(kSettings);
+  EXPECT_THROW(AdvanceSequence(os, folder, kSettings, {"C:\\Pics\\", "1", kSequenceAdvancedMode}),
+               EInOutError);
+  EXPECT_EQ(os.ReadFileContents(kSettings), "C:\\Pics\\\r\n1\r\n1\r\n-1\r\n");
+}
+
+TEST_F(RotationTest, TheRandomPickFollowsItsGenerator) {
+  struct Case {
+    std::optional<std::int64_t> counter;
+    std::uint32_t ticks;
+    std::size_t pictures;
+    int picked;
+  };
+  // state = seed * 134775813 + 1 (mod 2^32); index = (n * state) >> 32.
+  const std::vector<Case> cases = {
+      {0, 0, 3, 0},                       // state 1
+      {0xFFFFFFFFLL, 0, 3, 2},            // state 4160191484: 3 * state >> 32 = 2
+      {0x1FFFFFFFFLL, 0, 3, 2},           // only the low 32 bits seed
+      {std::nullopt, 0xFFFFFFFFu, 3, 2},  // no counter: the tick count seeds
+      {12345, 0, 1, 0},                   // one picture is always taken
+      {12345, 0, 0, -1},                  // none: nothing is selected
+  };
+  const std::vector<std::string> names = {"a.jpg", "b.jpg", "c.jpg"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pictures);
+    PictureFolder& folder = Folder(
+        "C:\\Pics", std::vector<std::string>(names.begin(), names.begin() + static_cast<long>(c.pictures)));
+    os.SetPerformanceCounter(c.counter);
+    os.SetTickCount(c.ticks);
+    PickAtRandom(os, folder);
+    EXPECT_EQ(folder.SelectedIndex(), c.picked);
+  }
+}
+
+TEST_F(RotationTest, InstallationNeverLosesTheOldPicture) {
+  struct Case {
+    std::string what;
+    std::string source;
+    // Breaks something before the installation; gives a hold to keep while it runs.
+    std::function<std::shared_ptr<void>(MemoryOs&)> fault;
+    InstallOutcome outcome;
+    std::string after;  // what Pix_Rn.jpg holds afterwards
+  };
+  const auto none = [](MemoryOs&) { return std::shared_ptr<void>(); };
+  const std::vector<Case> cases = {
+      {"a picture", "C:\\Pics\\a.jpg", none, InstallOutcome::Installed, "JPEG a.jpg"},
+      {"no picture chosen", "", none, InstallOutcome::Nothing, "old picture"},
+      {"the picture vanished", "C:\\Pics\\a.jpg",
+       [](MemoryOs& m) {
+         m.Remove("C:\\Pics\\a.jpg");
+         return std::shared_ptr<void>();
+       },
+       InstallOutcome::Nothing, "old picture"},
+      {"the picture is held open", "C:\\Pics\\a.jpg",
+       [](MemoryOs& m) { return m.HoldOpen("C:\\Pics\\a.jpg"); }, InstallOutcome::Kept, "old picture"},
+      {"Pix_Rn.jpg is held open", "C:\\Pics\\a.jpg", [](MemoryOs& m) { return m.HoldOpen(kTarget); },
+       InstallOutcome::Kept, "old picture"},
+      {"Pix_Rn.jpg is read-only", "C:\\Pics\\a.jpg",
+       [](MemoryOs& m) {
+         m.SetAttributes(kTarget, attr::kReadOnly);
+         return std::shared_ptr<void>();
+       },
+       InstallOutcome::Kept, "old picture"},
+      // Only the one file was granted: it is overwritten in place.
+      {"the Windows directory takes no new file", "C:\\Pics\\a.jpg",
+       [](MemoryOs& m) {
+         m.RefuseNewFiles("C:\\windows");
+         return std::shared_ptr<void>();
+       },
+       InstallOutcome::Installed, "JPEG a.jpg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    os.ClearFaults();
+    Folder("C:\\Pics", {"a.jpg"});
+    if (os.Exists(kTarget)) os.Remove(kTarget);
+    os.WriteFileContents(kTarget, "old picture");
+    const std::shared_ptr<void> hold = c.fault(os);
+    EXPECT_EQ(InstallPicture(os, c.source), c.outcome);
+    EXPECT_EQ(os.ReadFileContents(kTarget), c.after);
+    EXPECT_FALSE(os.Exists("C:\\windows\\Pix_Rn.jpg.tmp")) << "no temporary file is left";
+  }
+}
+
+TEST_F(RotationTest, TheDesktopIsAskedToReloadOnlyItsOwnPicture) {
+  struct Case {
+    std::string what;
+    std::string wallpaper;
+    bool refused;  // the install fails
+    std::vector<std::string> reloads;
+  };
+  const std::vector<Case> cases = {
+      {"the desktop shows Pix_Rn.jpg", kTarget, false, {kTarget}},
+      {"in other letter case", "c:\\WINDOWS\\pix_rn.JPG", false, {kTarget}},
+      {"another picture", "C:\\Users\\me\\beach.jpg", false, {}},
+      {"no picture", "", false, {}},
+      {"nothing was installed", kTarget, true, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Folder("C:\\Pics", {"a.jpg"});
+    if (os.Exists(kTarget)) os.Remove(kTarget);
+    os.WriteFileContents(kTarget, "old picture");
+    os.SetWallpaperSetting(c.wallpaper);
+    const std::size_t before = os.WallpaperReloads().size();
+    std::shared_ptr<void> hold;
+    if (c.refused) hold = os.HoldOpen(kTarget);
+    InstallPicture(os, "C:\\Pics\\a.jpg");
+    const std::vector<std::string> reloads(os.WallpaperReloads().begin() + static_cast<long>(before),
+                                           os.WallpaperReloads().end());
+    EXPECT_EQ(reloads, c.reloads);
+  }
+}
+
+TEST_F(RotationTest, APathThatWouldBeCutIsNotUsed) {
+  // 259 characters in all; its first 254 name another file that exists.
+  const std::string folder = "C:\\" + std::string(230, 'p');
+  const std::string cutName(20, 'x');
+  Folder(folder, {cutName + "y.jpg"});
+  os.WriteFileContents(folder + "\\" + cutName, "WRONG FILE");
+  os.WriteFileContents(kTarget, "old picture");
+  EXPECT_EQ(InstallPicture(os, folder + "\\" + cutName + "y.jpg"), InstallOutcome::Nothing);
+  EXPECT_EQ(os.ReadFileContents(kTarget), "old picture");
+
+  // A Windows directory whose temporary name would not fit is not used either.
+  os.MakeDirectory("C:\\" + std::string(238, 'w'));
+  os.SetWindowsDirectory("C:\\" + std::string(238, 'w'));
+  EXPECT_EQ(InstallPicture(os, folder + "\\" + cutName), InstallOutcome::Nothing);
+}
+
+TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
+  struct Case {
+    std::string what;
+    std::uint32_t writeError;  // what the content writer gives
+    bool refuseNewFiles;
+    std::uint32_t result;
+    std::string after;
+  };
+  const std::vector<Case> cases = {
+      {"written", oserr::kSuccess, false, oserr::kSuccess, "new"},
+      {"the writer fails", oserr::kDiskFull, false, oserr::kDiskFull, "old"},
+      {"the folder takes no new file: in place", oserr::kSuccess, true, oserr::kSuccess, "new"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    os.ClearFaults();
+    os.WriteFileContents(kTarget, "old");
+    if (c.refuseNewFiles) os.RefuseNewFiles("C:\\windows");
+    std::vector<std::string> written;
+    const auto write = [&](const std::string& path) -> std::uint32_t {
+      written.push_back(path);
+      auto file = os.OpenFile(path, OpenMode::CreateWrite);
+      if (!file) return file.error;
+      if (c.writeError) return c.writeError;
+      if (const std::uint32_t error = file.value->Write("new", 3)) return error;
+      return file.value->Close();
+    };
+    EXPECT_EQ(ReplaceFile(os, kTarget, write), c.result);
+    EXPECT_EQ(os.ReadFileContents(kTarget), c.after);
+    EXPECT_FALSE(os.Exists(std::string(kTarget) + ".tmp"));
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(written.front(), std::string(kTarget) + ".tmp") << "the temporary file comes first";
+  }
+
+  // A target that does not exist yet is never written in place.
+  os.ClearFaults();
+  os.RefuseNewFiles("C:\\windows");
+  EXPECT_EQ(ReplaceFile(os, "C:\\windows\\new.jpg",
+                        [&](const std::string& path) { return os.CopyFile(kTarget, path, false); }),
+            oserr::kAccessDenied);
+  EXPECT_FALSE(os.Exists("C:\\windows\\new.jpg"));
+}
+
+}  // namespace
+}  // namespace pix::test
