@@ -45,7 +45,8 @@ MainWindow::MainWindow(TApplication& application)
       folderListFrame("folderListFrame", this, 18, 16, 168, 160),
       folderList("folderList", &folderListFrame, -2, -2, 172, 164, application.os()),
       delayEditor("delayEditor", this, 500, 138, 31, 13, "0"),
-      focusSink("focusSink", this, 472, 94, 25, 21, ""),
+      // Its text is never seen, but other programs that look at the focus read it.
+      focusSink("focusSink", this, 472, 94, 25, 21, "xxx"),
       countdownTimer("countdownTimer"),
       busy_(application.Backend().Pointer()),
       pictures_(application.os(), &busy_),

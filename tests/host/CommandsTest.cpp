@@ -99,12 +99,12 @@ TEST_F(CommandsTest, ModeSwitches) {
                  ((c.clicked == &MainWindow::randomSwitch) ? " random" : " sequence"));
     MainWindow& window = StartStopped({"C:\\Program\\", "0", std::to_string(c.before), "-1"});
     ASSERT_EQ(window.Mode(), c.before);
-    const auto sflBefore = window.randomSwitch.Picture(), nsflBefore = window.sequenceSwitch.Picture();
+    const auto randomFaceBefore = window.randomSwitch.Picture(), sequenceFaceBefore = window.sequenceSwitch.Picture();
     Click(window.*c.clicked);
     EXPECT_EQ(window.Mode(), c.after);
     if (!c.facesCopied) {
-      EXPECT_EQ(window.randomSwitch.Picture(), sflBefore);
-      EXPECT_EQ(window.sequenceSwitch.Picture(), nsflBefore);
+      EXPECT_EQ(window.randomSwitch.Picture(), randomFaceBefore);
+      EXPECT_EQ(window.sequenceSwitch.Picture(), sequenceFaceBefore);
     } else if (c.after == kRandomMode) {
       EXPECT_EQ(window.randomSwitch.Picture()->pixels, Face(skin::kRandomOn)->pixels);
       EXPECT_EQ(window.sequenceSwitch.Picture()->pixels, Face(skin::kSequenceOff)->pixels);
@@ -215,14 +215,14 @@ class FolderPressTest : public CommandsTest {
 TEST_F(FolderPressTest, LeftPressTakesTheListsFolder) {
   MainWindow& window = StartStopped({"C:\\Pictures\\Summer\\", "0", "0"});
   struct Case {
-    std::string folder, pth;
+    std::string folder, pictureFolder;
   };
   for (const Case& c :
        std::vector<Case>{{"C:\\Pictures\\Summer", "C:\\Pictures\\Summer\\"}, {"C:\\", "C:\\"}}) {
     SCOPED_TRACE(c.folder);
     window.folderList.SetFolderPath(c.folder);
     window.folderList.MouseDown(TMouseButton::mbLeft, {}, 1, 1);
-    EXPECT_EQ(window.PictureFolderPath(), c.pth);
+    EXPECT_EQ(window.PictureFolderPath(), c.pictureFolder);
   }
   window.folderList.SetFolderPath("C:\\Pictures");
   window.folderList.MouseDown(TMouseButton::mbMiddle, {}, 1, 1);

@@ -9,7 +9,7 @@ TEST_F(MainWindowTest, SettingsLoadHandsEachLineToItsComponent) {
   struct Case {
     std::string what;
     std::optional<std::vector<std::string>> lines;  // none: no settings file
-    std::string pth, delayLabel, delayEditor;
+    std::string pictureFolder, delayLabel, delayEditor;
     std::int32_t mode;
     const char* randomFace;  // the face the random switch shows, or nullptr for its creation face
     std::string listed;      // the picture list's folder
@@ -36,7 +36,7 @@ TEST_F(MainWindowTest, SettingsLoadHandsEachLineToItsComponent) {
     if (c.lines) Settings(*c.lines);
     ASSERT_EQ(os.SetCurrentDirectory("C:\\"), oserr::kSuccess);
     MainWindow& window = Start();
-    EXPECT_EQ(window.PictureFolderPath(), c.pth);
+    EXPECT_EQ(window.PictureFolderPath(), c.pictureFolder);
     EXPECT_EQ(window.delayLabel.Caption(), c.delayLabel);
     EXPECT_EQ(window.ConfiguredDelay(), c.delayEditor);
     EXPECT_EQ(window.Mode(), c.mode);
