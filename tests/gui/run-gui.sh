@@ -11,7 +11,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/common.sh"
-source "$here/lib.sh"
+source "$here/../lib/wine-driver.sh"
 
 # Only the virtual display this script may start is stopped at the end; the
 # prefix's wineserver stays for whoever else uses it.
@@ -441,8 +441,4 @@ case_double_click_opens_a_subfolder() {
 
 # --- run -----------------------------------------------------------------------
 
-for case_name in $(declare -F | awk '{print $3}' | grep '^case_'); do
-  gui_run_case "$case_name"
-done
-echo "gui: $GUI_PASSED passed, $GUI_FAILED failed"
-((GUI_FAILED == 0))
+pix_run_cases gui
