@@ -431,6 +431,9 @@ case_double_click_opens_a_subfolder() {
   gui_expect "and becomes the current folder" \
     gui_poll 10 gui_glyph_is $((LIST_X + 14)) "$(row_y 3)" CURRENTFOLDER "$highlight"
   convert -size 150x96 "xc:rgb($LIST_GREY)" "$GUI_SCRATCH/empty-rows.png"
+  # The list's hint shows below the resting mouse, over these rows.
+  gui_move $BARE_SKIN
+  gui_poll 10 gui_no_popup
   gui_grab "$GUI_SCRATCH/rows.png" "$LIST_X" "$(row_y 4)" 150 96
   gui_expect "no rows follow it" test "$(gui_differing "$GUI_SCRATCH/rows.png" "$GUI_SCRATCH/empty-rows.png")" == 0
   # The press handler took the new folder as the picture folder.
