@@ -10,7 +10,8 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/common.sh"
-source "$here/lib.sh"
+source "$here/../lib/wine-driver.sh"
+trap gui_cleanup EXIT
 
 pix_cases_init e2e
 
@@ -71,11 +72,11 @@ stays_open_with_delay() {
   write_settings "$dir" "$(win_path "$dir/Pictures")\\" "$delay" 0 -1
   old_picture
   cp "$target" "$dir/old.jpg"
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
   expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
-  pix_gui_click_exit
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_click_exit
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
   expect_settings "$dir" "$(win_path "$dir/Pictures")\\" "$delay" 0 -1
 }
 case_delay_0_stays_open() { stays_open_with_delay 0 zero; }
@@ -85,11 +86,11 @@ case_delay_abc_stays_open() { stays_open_with_delay abc letters; }
 case_first_run_without_settings() {
   local dir
   dir=$(new_case firstrun)
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  expect_eq "error boxes" "$(pix_gui_error_box_count)" 0
-  pix_gui_click_exit
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  expect_eq "error boxes" "$(gui_error_box_count)" 0
+  gui_click_exit
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
   expect_settings "$dir" "$(win_path "$dir")\\" 0 0 -1
 }
 
@@ -97,10 +98,10 @@ case_empty_settings_file() {
   local dir
   dir=$(new_case empty)
   : >"$dir/Pix_rn.dat"
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  pix_gui_click_exit
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  gui_click_exit
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
   expect_settings "$dir" "" "" 0 -1
 }
 
@@ -110,10 +111,10 @@ case_vanished_folder_keeps_delay_and_mode() {
   local dir
   dir=$(new_case vanished)
   write_settings "$dir" "$(win_path "$dir/Gone")\\" 120 1 -1
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  pix_gui_click_exit
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  gui_click_exit
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
   expect_settings "$dir" "$(win_path "$dir/Gone")\\" 120 1 -1
 }
 
@@ -122,19 +123,19 @@ case_read_only_settings_show_the_error_box() {
   dir=$(new_case readonly)
   write_settings "$dir" "$(win_path "$dir")\\" 0 0 -1
   chmod a-w "$dir/Pix_rn.dat"  # how Wine keeps the read-only attribute
-  pix_gui_start "$dir" relay || { case_failures+=("the window did not open"); return; }
-  pix_gui_click_exit
-  if pix_gui_dismiss_error_box; then
-    expect_eq "error box" "$(pix_gui_last_error_box)" '"File access denied.","Pix_rn",00000010'
+  gui_start "$dir" relay || { case_failures+=("the window did not open"); return; }
+  gui_click_exit
+  if gui_dismiss_error_box; then
+    expect_eq "error box" "$(gui_last_error_box)" '"File access denied.","Pix_rn",00000010'
   else
     case_failures+=("no error box appeared")
   fi
-  expect_eq "still running" "$(pix_gui_running && echo yes)" yes
+  expect_eq "still running" "$(gui_running && echo yes)" yes
   expect_settings "$dir" "$(win_path "$dir")\\" 0 0 -1
   chmod u+w "$dir/Pix_rn.dat"
-  pix_gui_click_exit
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_click_exit
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
 }
 
 # The folder shrank below the stored index: the sequence starts again.
@@ -168,21 +169,21 @@ counting_window() {
   local dir=$1
   make_pictures "$dir/Pictures" only.jpg
   write_settings "$dir" "$(win_path "$dir/Pictures")\\" 100000 0 -1
-  pix_gui_start "$dir"
+  gui_start "$dir"
 }
 
 case_exit_does_nothing_during_the_countdown_and_works_after_stop() {
   local dir
   dir=$(new_case stopbutton)
   counting_window "$dir" || { case_failures+=("the window did not open"); return; }
-  pix_gui_click_exit
+  gui_click_exit
   # The countdown runs on: the program must still be there a while later.
-  pix_gui_stays_running 3 || case_failures+=("the exit button ended the countdown")
+  gui_stays_running 3 || case_failures+=("the exit button ended the countdown")
   expect_settings "$dir" "$(win_path "$dir/Pictures")\\" 100000 0 -1
-  pix_gui_click_at 252 153  # the stop button, 247,148 and 11 x 11
-  pix_gui_click_exit
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_click 252 153  # the stop button, 247,148 and 11 x 11
+  gui_click_exit
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
   expect_settings "$dir" "$(win_path "$dir/Pictures")\\" 100000 0 -1
 }
 
@@ -192,15 +193,15 @@ edit_delay() {
   local typed=$1 key=$2 saved=$3 dir
   dir=$(new_case "delay$4")
   write_settings "$dir" "$(win_path "$dir")\\" 120 0 -1
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  pix_gui_click_at 252 153  # stop the countdown
-  pix_gui_click_at 220 144  # the delay label, 213,138 and 31 x 13
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  gui_click 252 153  # stop the countdown
+  gui_click 220 144  # the delay label, 213,138 and 31 x 13
   xdotool key ctrl+a BackSpace
   [[ -n $typed ]] && xdotool type --delay 20 -- "$typed"
   xdotool key "$key"
-  pix_gui_click_exit
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_click_exit
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
   expect_settings "$dir" "$(win_path "$dir")\\" "$saved" 0 -1
 }
 case_delay_editor_raises_a_short_delay_to_50() { edit_delay 12 Return 50 short; }
@@ -214,14 +215,14 @@ case_switches_show_their_faces_and_save_the_mode() {
   local dir
   dir=$(new_case switches)
   write_settings "$dir" "$(win_path "$dir")\\" 0 0 -1
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  pix_gui_region_is 219 32 sfl2 || case_failures+=("random mode: sfl does not show sfl2")
-  pix_gui_region_is 219 66 nsfl1 || case_failures+=("random mode: nsfl does not show nsfl1")
-  pix_gui_click_at 227 75  # the one-after-another switch
-  pix_gui_poll pix_gui_region_is 219 66 nsfl2 || case_failures+=("sequence mode: nsfl does not show nsfl2")
-  pix_gui_region_is 219 32 sfl1 || case_failures+=("sequence mode: sfl does not show sfl1")
-  pix_gui_click_exit
-  pix_gui_wait_end
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  gui_region_is 219 32 sfl2 || case_failures+=("random mode: sfl does not show sfl2")
+  gui_region_is 219 66 nsfl1 || case_failures+=("random mode: nsfl does not show nsfl1")
+  gui_click 227 75  # the one-after-another switch
+  gui_poll gui_region_is 219 66 nsfl2 || case_failures+=("sequence mode: nsfl does not show nsfl2")
+  gui_region_is 219 32 sfl1 || case_failures+=("sequence mode: sfl does not show sfl1")
+  gui_click_exit
+  gui_wait_end
   expect_settings "$dir" "$(win_path "$dir")\\" 0 1 -1
 }
 
@@ -229,25 +230,25 @@ case_author_panel_widens_the_window_and_back() {
   local dir
   dir=$(new_case authorpanel)
   write_settings "$dir" "$(win_path "$dir")\\" 0 0 -1
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  expect_eq "width at start" "$(pix_gui_width)" 276
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  expect_eq "width at start" "$(gui_locate && echo "$WIN_WIDTH")" 276
   local left_before
-  left_before=$(pix_gui_left)
-  pix_gui_click_at 237 180  # logo, 207,174 and 60 x 12
-  pix_gui_poll pix_gui_width_is 469 || case_failures+=("the window did not widen to 469")
-  expect_eq "left edge kept" "$(pix_gui_left)" "$left_before"
-  pix_gui_click_at 237 180
-  pix_gui_poll pix_gui_width_is 276 || case_failures+=("the window did not narrow to 276")
+  left_before=$(gui_locate && echo "$WIN_X")
+  gui_click 237 180  # logo, 207,174 and 60 x 12
+  gui_poll gui_width_is 469 || case_failures+=("the window did not widen to 469")
+  expect_eq "left edge kept" "$(gui_locate && echo "$WIN_X")" "$left_before"
+  gui_click 237 180
+  gui_poll gui_width_is 276 || case_failures+=("the window did not narrow to 276")
 }
 
 case_minimize_hides_the_window() {
   local dir
   dir=$(new_case minimize)
   write_settings "$dir" "$(win_path "$dir")\\" 0 0 -1
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  pix_gui_click_at 258 58  # min, 250,50 and 17 x 18
-  pix_gui_poll pix_gui_no_main_window || case_failures+=("the window is still shown")
-  expect_eq "still running" "$(pix_gui_running && echo yes)" yes
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  gui_click 258 58  # min, 250,50 and 17 x 18
+  gui_poll gui_has_no_window || case_failures+=("the window is still shown")
+  expect_eq "still running" "$(gui_running && echo yes)" yes
 }
 
 # A double click opens a subfolder; its second press takes it as the
@@ -257,18 +258,18 @@ case_folder_list_press_takes_the_folder() {
   dir=$(new_case folderpress)
   mkdir -p "$dir/Pictures/Sub"
   write_settings "$dir" "$(win_path "$dir/Pictures")\\" 0 0 -1
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
   # Items: C:\, e2e, folderpress, Pictures (current), Sub; 16 px each from y 16.
-  pix_gui_double_click_at 60 $((16 + 4 * 16 + 8))
-  pix_gui_click_exit
-  pix_gui_wait_end
+  gui_double_click 60 $((16 + 4 * 16 + 8))
+  gui_click_exit
+  gui_wait_end
   expect_settings "$dir" "$(win_path "$dir/Pictures/Sub")\\" 0 0 -1
 
   write_settings "$dir" "$(win_path "$dir/Pictures")\\" 0 0 -1
-  pix_gui_start "$dir" || { case_failures+=("the window did not open again"); return; }
-  pix_gui_double_click_at 60 $((16 + 8))  # the root
-  pix_gui_click_exit
-  pix_gui_wait_end
+  gui_start "$dir" || { case_failures+=("the window did not open again"); return; }
+  gui_double_click 60 $((16 + 8))  # the root
+  gui_click_exit
+  gui_wait_end
   expect_settings "$dir" 'C:\' 0 0 -1
 }
 
@@ -278,13 +279,13 @@ case_help_button_starts_the_help_program_in_its_folder() {
   mkdir -p "$dir/help"
   cp "$PIX_BUILD/win32/tests/e2e/pix_help_standin.exe" "$dir/help/Hlp_Vw.exe"
   write_settings "$dir" "$(win_path "$dir")\\" 0 0 -1
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  pix_gui_click_at 258 25  # vpr, 250,17 and 17 x 18
-  if pix_gui_poll test -s "$dir/help/started.txt"; then
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  gui_click 258 25  # vpr, 250,17 and 17 x 18
+  if gui_poll test -s "$dir/help/started.txt"; then
     expect_eq "help program's folder" "$(cat "$dir/help/started.txt")" "$(win_path "$dir/help")"
   else
     case_failures+=("the help program did not start")
   fi
 }
 
-pix_cases_run e2e
+pix_run_cases e2e

@@ -8,7 +8,8 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/common.sh"
-source "$here/../e2e/lib.sh"
+source "$here/../lib/wine-driver.sh"
+trap gui_cleanup EXIT
 
 pix_cases_init faults
 holder=$PIX_BUILD/win32/tests/e2e/pix_hold_file.exe
@@ -18,13 +19,17 @@ HOLDER_PID=
 hold_file() {
   local file=$1 share=$2
   rm -f "$(dirname "$file")/held" "$(dirname "$file")/release"
-  wine "$holder" "$(win_path "$file")" "$share" >/dev/null 2>&1 &
-  HOLDER_PID=$!
-  pix_gui_poll test -f "$(dirname "$file")/held"
+  pix_wine_launch "$(dirname "$file")" /dev/null "$holder" "$(win_path "$file")" "$share"
+  HOLDER_PID=$PIX_WINE_PID
+  gui_poll test -f "$(dirname "$file")/held"
 }
+# The holder lets go once "release" appears, and ends.
 release_file() {
   touch "$(dirname "$1")/release"
-  [[ -n $HOLDER_PID ]] && wait "$HOLDER_PID" 2>/dev/null
+  if [[ -n $HOLDER_PID ]]; then
+    gui_poll pix_wine_ended "$HOLDER_PID" || pix_log "the holder did not end; it is ended"
+    pix_wine_end "$HOLDER_PID"
+  fi
   HOLDER_PID=
   rm -f "$(dirname "$1")/held" "$(dirname "$1")/release"
 }
@@ -45,13 +50,13 @@ survives_settings() {
   local dir=$1
   old_picture
   cp "$target" "$dir/old.jpg"
-  pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  pix_gui_click_at 237 180  # the author panel: the window answers
-  pix_gui_poll pix_gui_width_is 469 || case_failures+=("the window does not answer")
+  gui_start "$dir" || { case_failures+=("the window did not open"); return; }
+  gui_click 237 180  # the author panel: the window answers
+  gui_poll gui_width_is 469 || case_failures+=("the window does not answer")
   expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
-  pix_gui_click_exit
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_click_exit
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
   expect_four_lines "$dir"
 }
 
@@ -134,7 +139,7 @@ countdown_then() {
   write_settings "$dir" "$(win_path "$dir/Pictures")\\" 400 "$mode" -1
   old_picture
   cp "$target" "$dir/old.jpg"
-  pix_gui_start "$dir"
+  gui_start "$dir"
 }
 
 case_folder_removed_before_the_installation() {
@@ -142,8 +147,8 @@ case_folder_removed_before_the_installation() {
   dir=$(new_case folderremoved)
   countdown_then "$dir" 0 || { case_failures+=("the window did not open"); return; }
   rm -rf "$dir/Pictures"
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
   expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
 }
 
@@ -152,10 +157,10 @@ case_chosen_picture_deleted_before_the_installation() {
   dir=$(new_case picturedeleted)
   countdown_then "$dir" 1 || { case_failures+=("the window did not open"); return; }
   # The first step chose index 0, a.jpg, and stored it.
-  pix_gui_poll stored_index_is "$dir" 0 || case_failures+=("the sequence did not advance")
+  gui_poll stored_index_is "$dir" 0 || case_failures+=("the sequence did not advance")
   rm -f "$dir/Pictures/a.jpg"
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
   expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
 }
 
@@ -211,16 +216,16 @@ case_settings_held_during_the_sequence_advance() {
   cp "$dir/Pix_rn.dat" "$dir/settings.before"
   old_picture
   hold_file "$dir/Pix_rn.dat" read || { case_failures+=("could not hold the settings file"); return; }
-  pix_gui_start "$dir" relay || { case_failures+=("the window did not open"); release_file "$dir/Pix_rn.dat"; return; }
-  if pix_gui_dismiss_error_box; then
-    expect_eq "error box" "$(pix_gui_last_error_box)" '"I/O error 32.","Pix_rn",00000010'
+  gui_start "$dir" relay || { case_failures+=("the window did not open"); release_file "$dir/Pix_rn.dat"; return; }
+  if gui_dismiss_error_box; then
+    expect_eq "error box" "$(gui_last_error_box)" '"I/O error 32.","Pix_rn",00000010'
   else
     case_failures+=("no error box appeared")
   fi
   release_file "$dir/Pix_rn.dat"
   expect_same_file "settings file" "$dir/Pix_rn.dat" "$dir/settings.before"
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
   expect_same_file "installed picture" "$target" "$dir/Pictures/a.jpg"
 }
 
@@ -249,7 +254,7 @@ case_picture_names_outside_the_code_page() {
 }
 
 # The suite's own count line and the one the test command reads.
-pix_cases_run faults
+pix_run_cases faults
 code=$?
-echo "survived $passed of $((passed + failed))"
+echo "survived $PIX_CASES_PASSED of $((PIX_CASES_PASSED + PIX_CASES_FAILED))"
 exit $code

@@ -11,7 +11,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/common.sh"
-source "$here/lib.sh"
+source "$here/../lib/wine-driver.sh"
 
 # Only the virtual display this script may start is stopped at the end; the
 # prefix's wineserver stays for whoever else uses it.
@@ -431,6 +431,9 @@ case_double_click_opens_a_subfolder() {
   gui_expect "and becomes the current folder" \
     gui_poll 10 gui_glyph_is $((LIST_X + 14)) "$(row_y 3)" CURRENTFOLDER "$highlight"
   convert -size 150x96 "xc:rgb($LIST_GREY)" "$GUI_SCRATCH/empty-rows.png"
+  # The list's hint shows below the resting mouse, over these rows.
+  gui_move $BARE_SKIN
+  gui_poll 10 gui_no_popup
   gui_grab "$GUI_SCRATCH/rows.png" "$LIST_X" "$(row_y 4)" 150 96
   gui_expect "no rows follow it" test "$(gui_differing "$GUI_SCRATCH/rows.png" "$GUI_SCRATCH/empty-rows.png")" == 0
   # The press handler took the new folder as the picture folder.
@@ -441,8 +444,4 @@ case_double_click_opens_a_subfolder() {
 
 # --- run -----------------------------------------------------------------------
 
-for case_name in $(declare -F | awk '{print $3}' | grep '^case_'); do
-  gui_run_case "$case_name"
-done
-echo "gui: $GUI_PASSED passed, $GUI_FAILED failed"
-((GUI_FAILED == 0))
+pix_run_cases gui

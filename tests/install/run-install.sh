@@ -15,7 +15,7 @@ set -uo pipefail
 export LC_ALL=C.UTF-8
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/common.sh"
-source "$here/../e2e/lib.sh"
+source "$here/../lib/wine-driver.sh"
 
 pix_ensure_display || exit 1
 pix_ensure_prefix || exit 1
@@ -93,6 +93,7 @@ restore_machine() {
   [[ -f $saved/Pix_Rn.jpg ]] && cp "$saved/Pix_Rn.jpg" "$target"
   wine "$probe" set-wallpaper "$saved_wallpaper" >/dev/null 2>&1
   [[ -n $relay_include_was_set ]] || wine reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
+  gui_cleanup
   [[ -n ${PIX_XVFB_PID:-} ]] && pix_stop_display
 }
 trap restore_machine EXIT
@@ -103,7 +104,7 @@ trap restore_machine EXIT
 # Wine trace that goes to a log.
 install_silently() {
   local log=${1:-/dev/null} trace=${2:-$WINEDEBUG}
-  timeout 300 env WINEDEBUG="$trace" wine "$setup" /S "/D=$install_win" >/dev/null 2>"$log"
+  pix_wine_run 300 "$logs" "$log" WINEDEBUG="$trace" "$setup" /S "/D=$install_win"
 }
 install_or_fail() {
   install_silently "$@" && return 0
@@ -125,34 +126,21 @@ help_program_windows() { xdotool search --onlyvisible --class '^hlp_vw\.exe$' 2>
 no_help_program_window() { [[ -z $(help_program_windows) ]]; }
 
 # The help program was started by the program, not by this script: it is
-# asked to close, and ended by its window's process id only if it does not
-# and it is the help installed here.
+# asked to close, and if it does not, what the program started is ended.
 close_help() {
   no_help_program_window && return 0
   wine "$probe" close-help >/dev/null 2>&1
-  pix_gui_poll no_help_program_window && return 0
-  local window pid
-  for window in $(help_program_windows); do
-    pid=$(xdotool getwindowpid "$window" 2>/dev/null) || continue
-    tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qF 'PixInstall\Pix_Rn\help' && kill "$pid" 2>/dev/null
-  done
-  pix_gui_poll no_help_program_window
-}
-
-# Ends the program this script started, by its process id.
-end_program() {
-  if pix_gui_running; then
-    kill "$PIX_GUI_PID" 2>/dev/null
-    wait "$PIX_GUI_PID" 2>/dev/null
-  fi
-  PIX_GUI_PID=
+  gui_poll no_help_program_window && return 0
+  pix_wine_end_started "$GUI_PID"
+  gui_poll no_help_program_window
 }
 
 # Removes what a case may leave: the programs it ran, the test folder, the
 # shortcut and the uninstall entry.
 clean_installation() {
   close_help
-  end_program
+  gui_stop
+  pix_wine_end_all
   rm -rf "$root"
   local link
   link=$(startup_link)
@@ -166,8 +154,9 @@ run_traced() {
   local log=$1
   wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
     /d 'user32.MessageBoxA;user32.SystemParametersInfoA' /f >/dev/null 2>&1
-  (cd "$install_dir" && timeout 120 env WINEDEBUG=+relay wine "$install_dir/Pix_Rn.exe" >/dev/null 2>"$log")
-  echo $?
+  local code=0
+  pix_wine_run 120 "$install_dir" "$log" WINEDEBUG=+relay "$install_win\\Pix_Rn.exe" || code=$?
+  echo "$code"
 }
 
 # The programs the installer started, one command line each, as Wine's
@@ -264,12 +253,12 @@ case_help_button_starts_the_installed_help() {
   install_or_fail || return
   write_settings "$install_dir" "$install_win\\" 0 0 -1
   no_help_program_window || case_failures+=("a help window was open before the click")
-  pix_gui_start "$install_dir" || {
+  gui_start "$install_dir" || {
     case_failures+=("the program's window did not open")
     return
   }
-  pix_gui_click_at 258 25 # the help button, 250,17 and 17 x 18
-  if pix_gui_poll has_help_window; then
+  gui_click 258 25 # the help button, 250,17 and 17 x 18
+  if gui_poll has_help_window; then
     local shown phrase
     shown=$(wine "$probe" help-window 2>&1 | tr -d '\r')
     expect_eq "help window title" "$(head -n 1 <<<"$shown")" "$help_title"
@@ -280,9 +269,9 @@ case_help_button_starts_the_installed_help() {
     case_failures+=("no window titled [$help_title] appeared")
   fi
   close_help || case_failures+=("the help window did not close")
-  pix_gui_click_exit
-  pix_gui_wait_end
-  expect_eq "exit code" "$PIX_GUI_EXIT" 0
+  gui_click_exit
+  gui_wait_end
+  expect_eq "exit code" "$GUI_EXIT" 0
 }
 
 # A run (delay 1, random mode, one picture) with a wallpaper set beforehand:
@@ -344,9 +333,9 @@ uninstall_case() {
   install_or_fail || return
   write_settings "$install_dir" 'D:\Photos\' 120 1 3
   # The uninstaller runs on from a copy of itself: wait for its last step.
-  timeout 120 wine "$install_dir/Uninstall.exe" /S $switch >/dev/null 2>&1 ||
+  pix_wine_run 120 "$logs" /dev/null "$install_dir/Uninstall.exe" /S $switch ||
     case_failures+=("the uninstaller failed (code $?)")
-  pix_gui_poll no_uninstall_entry || case_failures+=("the uninstall entry is still there")
+  gui_poll no_uninstall_entry || case_failures+=("the uninstall entry is still there")
   local entry
   for entry in "${installed_files[@]}"; do expect_gone "${entry%%=*}" "$install_dir/${entry%%=*}"; done
   expect_gone "the help folder" "$install_dir/help"
@@ -389,20 +378,5 @@ cases=(
   silent_uninstall_with_removesettings_removes_them
   archive_holds_the_program_and_the_help
 )
-for name in "${cases[@]}"; do
-  if [[ -n ${PIX_CASES_ONLY:-} && $name != *"$PIX_CASES_ONLY"* ]]; then continue; fi
-  case_failures=()
-  clean_installation
-  "case_$name"
-  clean_installation
-  if ((${#case_failures[@]} == 0)); then
-    passed=$((passed + 1))
-    echo "[ OK ] $name"
-  else
-    failed=$((failed + 1))
-    echo "[FAIL] $name"
-    printf '       %s\n' "${case_failures[@]}"
-  fi
-done
-echo "install: $passed passed, $failed failed"
-((failed == 0))
+PIX_CASE_CLEANUP=clean_installation
+pix_run_cases install "${cases[@]}"
