@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "settings/Errors.h"
@@ -11,6 +12,10 @@ namespace {
 constexpr char kLineFeed = 10;
 constexpr char kCarriageReturn = 13;
 constexpr char kCtrlZ = 26;
+// The UTF-8 byte-order mark.
+constexpr std::string_view kMark = "\xEF\xBB\xBF";
+// ERROR_INSUFFICIENT_BUFFER: a line longer than the reader takes.
+constexpr std::uint32_t kLineTooLong = 122;
 
 bool EndsRun(char c) {
   return c == kLineFeed || c == kCarriageReturn || c == kCtrlZ;
@@ -56,7 +61,7 @@ TextFileReader::TextFileReader(Os& os, const std::string& path, std::size_t chun
     : TextFileReader(Open(os, path, OpenMode::Read), chunkSize) {}
 
 TextFileReader::TextFileReader(std::unique_ptr<OsFile> file, std::size_t chunkSize)
-    : file_(std::move(file)), buffer_(std::max<std::size_t>(chunkSize, 1)) {}
+    : file_(std::move(file)), chunkSize_(std::max<std::size_t>(chunkSize, 1)), buffer_(std::max(chunkSize_, kMark.size())) {}
 
 TextFileReader::~TextFileReader() {
   // A failure that is already being reported, or a reader left early: the
@@ -66,16 +71,26 @@ TextFileReader::~TextFileReader() {
 
 bool TextFileReader::Fill() {
   if (atEnd_ || !file_) return false;
-  std::size_t got = 0;
-  if (const std::uint32_t error = file_->Read(buffer_.data(), buffer_.size(), got)) throw EInOutError(error);
-  position_ = 0;
-  end_ = got;
-  if (got == 0) atEnd_ = true;
-  return got != 0;
+  position_ = end_ = 0;
+  // The first fill takes at least the length of the mark, where the file has it.
+  const std::size_t room = started_ ? chunkSize_ : buffer_.size();
+  do {
+    std::size_t got = 0;
+    if (const std::uint32_t error = file_->Read(buffer_.data() + end_, room - end_, got)) throw EInOutError(error);
+    if (got == 0) break;
+    end_ += got;
+  } while (!started_ && end_ < kMark.size());
+  if (!started_) {
+    started_ = true;
+    if (std::string_view(buffer_.data(), end_).starts_with(kMark)) position_ = kMark.size();
+  }
+  if (end_ == 0) atEnd_ = true;
+  return end_ != 0;
 }
 
 std::string TextFileReader::ReadLine() {
   std::string line;
+  std::size_t consumed = 0;
   bool skipping = false;  // after a Ctrl-Z, up to the line end
   for (;;) {
     if (position_ == end_ && !Fill()) return line;
@@ -83,6 +98,9 @@ std::string TextFileReader::ReadLine() {
     std::size_t run = position_;
     while (run < end_ && !EndsRun(data[run]))
       ++run;
+    // Skipped text counts too: a line never costs more than the bound.
+    consumed += run - position_;
+    if (consumed > kLongestLine) throw EInOutError(kLineTooLong);
     if (!skipping) line.append(data + position_, run - position_);
     position_ = run;
     if (position_ == end_) continue;

@@ -18,11 +18,18 @@ std::string SettingsFilePath(Os& os);
 
 // Reads a text file line by line. A line ends at LF, or at CR directly
 // followed by LF; any other CR is dropped. A Ctrl-Z (26) ends the line's
-// text, and the rest of that line is skipped. Past the end of the file every
-// line reads as "". Failures raise EInOutError with the system's code.
+// text, and the rest of that line is skipped. A UTF-8 byte-order mark at the
+// start of the file (as several editors write) is skipped. Past the end of
+// the file every line reads as "". Failures raise EInOutError with the
+// system's code; a line longer than kLongestLine raises it with 122, as soon
+// as the reader is past that length.
 class TextFileReader {
  public:
   static constexpr std::size_t kDefaultChunkSize = 4096;
+  // Far beyond any path (32,767 characters at the most) or number a
+  // settings line can usefully hold, and far below what would make a
+  // window's text slow or its control fail.
+  static constexpr std::size_t kLongestLine = 32768;
 
   // Opens `path` for reading (others may read it, not write it).
   TextFileReader(Os& os, const std::string& path, std::size_t chunkSize = kDefaultChunkSize);
@@ -43,6 +50,8 @@ class TextFileReader {
   bool Fill();
 
   std::unique_ptr<OsFile> file_;
+  std::size_t chunkSize_;
+  bool started_ = false;  // the first fill, which looks for the byte-order mark, is done
   std::vector<char> buffer_;
   std::size_t position_ = 0;
   std::size_t end_ = 0;

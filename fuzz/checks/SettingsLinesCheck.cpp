@@ -18,8 +18,11 @@ constexpr char kPath[] = "C:\\Program\\Pix_rn.dat";
 
 // The lines of a whole file: LF, or CR directly followed by LF, ends a line;
 // any other CR is dropped; a Ctrl-Z ends the line's text and the rest of that
-// line is skipped. A last line without a terminator counts as a line.
+// line is skipped. A last line without a terminator counts as a line. (The
+// inputs stay far below the reader's longest line.)
 std::vector<std::string> ModelLines(std::string_view bytes) {
+  // A UTF-8 byte-order mark at the start is no part of the text.
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   std::vector<std::string> lines;
   std::string line;
   bool skipping = false;

@@ -123,24 +123,64 @@ TEST(TextFileReader, LineRulesAtEveryChunkBoundary) {
   }
 }
 
-TEST(TextFileReader, LongLinesReadWhole) {
+TEST(TextFileReader, LinesUpToTheBoundReadWholeAndLongerOnesEndTheReading) {
+  constexpr std::size_t kBound = TextFileReader::kLongestLine;
   const std::string path300 = "C:\\" + std::string(296, 'p') + "\\";
-  const std::string megabyte(1 << 20, 'm');
   struct Case {
     const char* name;
     std::string line;
     std::size_t chunkSize;
+    bool whole;
   };
   const std::vector<Case> cases = {
-      {"300 characters", path300, TextFileReader::kDefaultChunkSize},
-      {"300 characters, small chunks", path300, 7},
-      {"1 MB", megabyte, TextFileReader::kDefaultChunkSize},
-      {"1 MB, odd chunks", megabyte, 4093},
+      {"300 characters", path300, TextFileReader::kDefaultChunkSize, true},
+      {"300 characters, small chunks", path300, 7, true},
+      {"the bound", std::string(kBound, 'm'), TextFileReader::kDefaultChunkSize, true},
+      {"the bound, odd chunks", std::string(kBound, 'm'), 4093, true},
+      {"one past the bound", std::string(kBound + 1, 'm'), TextFileReader::kDefaultChunkSize, false},
+      {"50 MB", std::string(50u << 20, 'm'), TextFileReader::kDefaultChunkSize, false},
+      {"60 and 50 MB of blanks", "60" + std::string(50u << 20, ' '), 4093, false},
+      {"skipped after a Ctrl-Z", "60\x1a" + std::string(50u << 20, ' '), TextFileReader::kDefaultChunkSize, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_EQ(ReadLines(c.line + "\r\n120\r\n", 3, c.chunkSize),
-              (std::vector<std::string>{c.line, "120", ""}));
+    const auto log = std::make_shared<BytesFile::Log>();
+    TextFileReader reader(std::make_unique<BytesFile>(c.line + "\r\n120\r\n", log), c.chunkSize);
+    if (c.whole) {
+      EXPECT_EQ(reader.ReadLine(), c.line);
+      EXPECT_EQ(reader.ReadLine(), "120");
+      continue;
+    }
+    try {
+      reader.ReadLine();
+      FAIL() << "no error for a line past the bound";
+    } catch (const EInOutError& error) {
+      EXPECT_EQ(error.ErrorCode(), 122u);
+    }
+    // The reader stopped within a chunk of the bound, whatever the line's length.
+    EXPECT_LE(static_cast<std::size_t>(log->reads), kBound / c.chunkSize + 2);
+  }
+}
+
+TEST(TextFileReader, AByteOrderMarkAtTheStartIsSkipped) {
+  const std::string mark = "\xEF\xBB\xBF";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+      {"before the first line", mark + "C:\\Pics\\\r\n120\r\n", {"C:\\Pics\\", "120"}},
+      {"alone", mark, {"", ""}},
+      {"before an empty line", mark + "\r\n5\r\n", {"", "5"}},
+      {"only at the start", "a\r\n" + mark + "b\r\n", {"a", mark + "b"}},
+      {"a part of one is text", "\xEF\xBBx\r\n", {"\xEF\xBBx", ""}},
+  };
+  for (const Case& c : cases) {
+    for (const std::size_t chunkSize : {std::size_t{1}, std::size_t{2}, std::size_t{4096}}) {
+      SCOPED_TRACE(std::string(c.name) + " at chunk size " + std::to_string(chunkSize));
+      EXPECT_EQ(ReadLines(c.bytes, c.lines.size(), chunkSize), c.lines);
+    }
   }
 }
 
