@@ -12,8 +12,8 @@
 #include "backend/FormWindow.h"
 #include "backend/Gdi.h"
 #include "backend/HintWindow.h"
-#include "backend/Win32Handles.h"
 #include "backend/Window.h"
+#include "platform/win32/Handles.h"
 #include "settings/Errors.h"
 #include "skin/SkinNames.h"
 
