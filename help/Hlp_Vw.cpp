@@ -48,7 +48,9 @@ std::wstring WithWindowsLineEnds(std::wstring_view text) {
 }
 
 // Lines break at blanks only, never inside a path such as
-// C:\Windows\Pix_Rn.jpg, as the edit's own rule may.
+// C:\Windows\Pix_Rn.jpg, as the edit's own rule may. The edit calls it as
+// an EDITWORDBREAKPROCW, whose text is not const.
+// NOLINTNEXTLINE(readability-non-const-parameter)
 int CALLBACK BreakAtBlanks(LPWSTR text, int index, int count, int action) {
   switch (action) {
     case WB_ISDELIMITER:
@@ -201,7 +203,7 @@ class HelpWindow {
         // A read-only edit would be grey; the help reads better on the
         // window colour.
         if (reinterpret_cast<HWND>(lParam) == text_) {
-          const auto dc = reinterpret_cast<HDC>(wParam);
+          const HDC dc = reinterpret_cast<HDC>(wParam);
           ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
           ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
           return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
@@ -272,12 +274,13 @@ bool ShowOpenWindow() {
 }  // namespace
 }  // namespace pix::help
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+// The parameters keep the names winbase.h declares them with.
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nShowCmd) {
   using namespace pix::help;
   try {
     const pix::win32::UniqueHandle running(::CreateMutexW(nullptr, FALSE, kInstanceName));
     if (running && ::GetLastError() == ERROR_ALREADY_EXISTS && ShowOpenWindow()) return 0;
-    HelpWindow window(instance, show);
+    HelpWindow window(hInstance, nShowCmd);
     return window.Run();
   } catch (const std::exception& failure) {
     const std::string what = failure.what();

@@ -250,6 +250,8 @@ std::uint32_t Win32Os::SetDesktopWallpaper(const std::string& path) {
 
 std::uintptr_t Win32Os::ShellExecute(std::uintptr_t owner, const std::string& file,
                                      const std::string& directory, int showCommand) {
+  // The seam hands the owner window over as an integer, having no HWND.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   HINSTANCE instance = ::ShellExecuteA(reinterpret_cast<HWND>(owner), nullptr, file.c_str(), nullptr,
                                        directory.empty() ? nullptr : directory.c_str(), showCommand);
   return reinterpret_cast<std::uintptr_t>(instance);
