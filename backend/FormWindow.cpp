@@ -284,14 +284,13 @@ void FormWindow::Paint() {
 }
 
 TControl* FormWindow::GraphicAt(int x, int y, bool enabledOnly) const {
+  // The last made lies on top.
   const auto& components = form_.Components();
-  for (auto it = components.rbegin(); it != components.rend(); ++it) {
-    TControl* control = *it;
-    if (control->IsWindowed() || control->Parent() != &form_) continue;
-    if (enabledOnly && !control->Enabled()) continue;
-    if (Contains(*control, x, y)) return control;
-  }
-  return nullptr;
+  const auto found = std::find_if(components.rbegin(), components.rend(), [&](const TControl* control) {
+    return !control->IsWindowed() && control->Parent() == &form_ && (!enabledOnly || control->Enabled()) &&
+           Contains(*control, x, y);
+  });
+  return found == components.rend() ? nullptr : *found;
 }
 
 void FormWindow::Press(TMouseButton button, bool twice, WPARAM wParam, LPARAM lParam) {

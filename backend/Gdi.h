@@ -11,9 +11,9 @@
 #include <string>
 #include <tuple>
 
-#include "backend/Win32Handles.h"
 #include "components/Controls.h"
 #include "components/Picture.h"
+#include "platform/win32/Handles.h"
 
 namespace pix::win32 {
 

@@ -28,8 +28,8 @@
 #include <functional>
 #include <string>
 
-#include "backend/Win32Handles.h"
 #include "components/Hints.h"
+#include "platform/win32/Handles.h"
 
 namespace pix {
 

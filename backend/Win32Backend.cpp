@@ -12,8 +12,8 @@
 #include "backend/FormWindow.h"
 #include "backend/Gdi.h"
 #include "backend/HintWindow.h"
-#include "backend/Win32Handles.h"
 #include "backend/Window.h"
+#include "platform/win32/Handles.h"
 #include "settings/Errors.h"
 #include "skin/SkinNames.h"
 
@@ -540,7 +540,8 @@ void Win32Backend::SetShape(PointerShape shape) {
 std::string UnhandledExceptionText(const std::string& className, const std::string& moduleName,
                                    std::uintptr_t address, const std::string& message) {
   char where[16];
-  std::snprintf(where, sizeof where, "%08X", static_cast<unsigned>(address));
+  // Eight hex digits always fit, so the length snprintf gives is of no use.
+  (void)std::snprintf(where, sizeof where, "%08X", static_cast<unsigned>(address));
   const bool stop = !message.empty() && message.back() != '.';
   return "Exception " + className + " in module " + moduleName + " at " + where + ".\r\n" + message +
          (stop ? "." : "") + "\r\n";

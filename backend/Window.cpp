@@ -1,6 +1,6 @@
 #include "backend/Window.h"
 
-#include "backend/Win32Handles.h"
+#include "platform/win32/Handles.h"
 
 #include <utility>
 

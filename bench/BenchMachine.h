@@ -22,7 +22,8 @@ class BenchMachine {
   ~BenchMachine();
   Os& os();
   const std::vector<BenchFolder>& Folders() const { return folders_; }
-  double PeakWorkingSetMiB() const;
+  // The benchmark process's, whatever machine it lists.
+  static double PeakWorkingSetMiB();
 
  private:
   struct Impl;

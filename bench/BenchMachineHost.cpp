@@ -42,9 +42,7 @@ Os& BenchMachine::os() {
   return impl_->os;
 }
 
-// A member, like the rest of the interface the Win32 machine shares.
-// NOLINTNEXTLINE(readability-convert-member-functions-to-static)
-double BenchMachine::PeakWorkingSetMiB() const {
+double BenchMachine::PeakWorkingSetMiB() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux

@@ -33,7 +33,7 @@ Os& BenchMachine::os() {
   return impl_->os;
 }
 
-double BenchMachine::PeakWorkingSetMiB() const {
+double BenchMachine::PeakWorkingSetMiB() {
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
   if (!::K32GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) return 0;

@@ -59,6 +59,6 @@ int main(int argc, char** argv) {
     if (listCount != rawCount || listCount != folder.pictures)
       std::printf("  (listed %zu, raw %zu, expected %zu)\n", listCount, rawCount, folder.pictures);
   }
-  std::printf("peak working set: %.1f MiB\n", machine.PeakWorkingSetMiB());
+  std::printf("peak working set: %.1f MiB\n", pix::bench::BenchMachine::PeakWorkingSetMiB());
   return 0;
 }

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-  const std::string folder = commandLine;
+// The parameter keeps the name and type winbase.h declares it with.
+// NOLINTNEXTLINE(readability-non-const-parameter)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int) {
+  const std::string folder = lpCmdLine;
   std::vector<std::string> pictures;
   WIN32_FIND_DATAA data{};
   HANDLE find = ::FindFirstFileA((folder + "\\*.jpg").c_str(), &data);
@@ -15,7 +17,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     do {
       if (!(data.dwFileAttributes &
             (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-        pictures.push_back(data.cFileName);
+        pictures.emplace_back(data.cFileName);
     } while (::FindNextFileA(find, &data));
     ::FindClose(find);
   }

@@ -7,13 +7,11 @@
 #include "platform/win32/NoNameMacros.h"
 
 #include "help/HelpText.h"
+#include "platform/win32/Handles.h"
 
 #include <exception>
-#include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 
 namespace pix::help {
@@ -26,19 +24,15 @@ constexpr int kEditId = 100;
 // Sizes at 96 dpi, scaled to the screen's.
 constexpr int kWidth = 680, kHeight = 620, kMinWidth = 320, kMinHeight = 200, kMargin = 10, kPoints = 10;
 
-[[noreturn]] void ThrowLastError(const char* what) {
-  throw std::runtime_error(std::string(what) + " failed (error " + std::to_string(::GetLastError()) + ")");
-}
-
 std::wstring Widened(std::u8string_view text) {
   if (text.empty()) return {};
   const char* bytes = reinterpret_cast<const char*>(text.data());
   const int size = static_cast<int>(text.size());
   const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, size, nullptr, 0);
-  if (length <= 0) ThrowLastError("MultiByteToWideChar");
+  if (length <= 0) win32::ThrowLastError("MultiByteToWideChar");
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, size, wide.data(), length) != length)
-    ThrowLastError("MultiByteToWideChar");
+    win32::ThrowLastError("MultiByteToWideChar");
   return wide;
 }
 
@@ -53,20 +47,10 @@ std::wstring WithWindowsLineEnds(std::wstring_view text) {
   return out;
 }
 
-struct HandleCloser {
-  using pointer = HANDLE;
-  void operator()(HANDLE handle) const noexcept { ::CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
-
-struct FontDeleter {
-  using pointer = HFONT;
-  void operator()(HFONT font) const noexcept { ::DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
-
 // Lines break at blanks only, never inside a path such as
-// C:\Windows\Pix_Rn.jpg, as the edit's own rule may.
+// C:\Windows\Pix_Rn.jpg, as the edit's own rule may. The edit calls it as
+// an EDITWORDBREAKPROCW, whose text is not const.
+// NOLINTNEXTLINE(readability-non-const-parameter)
 int CALLBACK BreakAtBlanks(LPWSTR text, int index, int count, int action) {
   switch (action) {
     case WB_ISDELIMITER:
@@ -92,29 +76,14 @@ int CALLBACK BreakAtBlanks(LPWSTR text, int index, int count, int action) {
   }
 }
 
-// The screen's DC, for its resolution.
-class ScreenDC {
- public:
-  ScreenDC() : dc_(::GetDC(nullptr)) {
-    if (!dc_) ThrowLastError("GetDC");
-  }
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
-  ~ScreenDC() { ::ReleaseDC(nullptr, dc_); }
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
 int ScreenDpi() {
-  ScreenDC screen;
+  const win32::ClientDC screen(nullptr);
   const int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
   return dpi > 0 ? dpi : 96;
 }
 
 // The system's message font at a size that reads comfortably.
-UniqueFont MakeTextFont(int dpi) {
+win32::UniqueFont MakeTextFont(int dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   bool got = ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
@@ -128,8 +97,8 @@ UniqueFont MakeTextFont(int dpi) {
   font.lfHeight = -::MulDiv(kPoints, dpi, 72);
   font.lfWidth = 0;
   font.lfCharSet = DEFAULT_CHARSET;
-  UniqueFont made(::CreateFontIndirectW(&font));
-  if (!made) ThrowLastError("CreateFontIndirectW");
+  win32::UniqueFont made(::CreateFontIndirectW(&font));
+  if (!made) win32::ThrowLastError("CreateFontIndirectW");
   return made;
 }
 
@@ -150,7 +119,7 @@ class WindowClass {
     windowClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = kClassName;
-    if (!::RegisterClassExW(&windowClass)) ThrowLastError("RegisterClassExW");
+    if (!::RegisterClassExW(&windowClass)) win32::ThrowLastError("RegisterClassExW");
   }
   WindowClass(const WindowClass&) = delete;
   WindowClass& operator=(const WindowClass&) = delete;
@@ -170,23 +139,22 @@ class HelpWindow {
                           Scaled(kWidth), Scaled(kHeight), nullptr, nullptr, instance, this);
     if (!window) {
       Rethrow();
-      ThrowLastError("CreateWindowExW");
+      win32::ThrowLastError("CreateWindowExW");
     }
     ::ShowWindow(window, show);
     ::UpdateWindow(window);
   }
   HelpWindow(const HelpWindow&) = delete;
   HelpWindow& operator=(const HelpWindow&) = delete;
-  ~HelpWindow() {
-    if (window_) ::DestroyWindow(window_);
-  }
+  // The window goes first, while everything its procedure uses is still there.
+  ~HelpWindow() { window_.reset(); }
 
   // The message loop, until the window is gone.
   int Run() {
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
       if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && window_) {
-        ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        ::PostMessageW(window_.get(), WM_CLOSE, 0, 0);
         continue;
       }
       ::TranslateMessage(&message);
@@ -200,7 +168,7 @@ class HelpWindow {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_NCCREATE) {
       auto* self = static_cast<HelpWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      self->window_ = window;
+      self->window_.reset(window);
       ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<HelpWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -235,7 +203,7 @@ class HelpWindow {
         // A read-only edit would be grey; the help reads better on the
         // window colour.
         if (reinterpret_cast<HWND>(lParam) == text_) {
-          const auto dc = reinterpret_cast<HDC>(wParam);
+          const HDC dc = reinterpret_cast<HDC>(wParam);
           ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
           ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
           return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
@@ -246,7 +214,7 @@ class HelpWindow {
         return 0;
       case WM_NCDESTROY:
         // The system has destroyed the window (and the edit, its child).
-        window_ = nullptr;
+        static_cast<void>(window_.release());
         text_ = nullptr;
         break;
     }
@@ -257,15 +225,15 @@ class HelpWindow {
     // A child of the window, destroyed with it.
     text_ = ::CreateWindowExW(
         0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
-        0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)),
-        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window_, GWLP_HINSTANCE)), nullptr);
-    if (!text_) ThrowLastError("CreateWindowExW (EDIT)");
+        0, 0, 0, window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)),
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window_.get(), GWLP_HINSTANCE)), nullptr);
+    if (!text_) win32::ThrowLastError("CreateWindowExW (EDIT)");
     ::SendMessageW(text_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     ::SendMessageW(text_, EM_SETWORDBREAKPROC, 0, reinterpret_cast<LPARAM>(&BreakAtBlanks));
     // No limit: the default one is meant for typing, not for a text this long.
     ::SendMessageW(text_, EM_SETLIMITTEXT, 0, 0);
     const std::wstring text = WithWindowsLineEnds(Widened(HelpText()));
-    if (!::SetWindowTextW(text_, text.c_str())) ThrowLastError("SetWindowTextW");
+    if (!::SetWindowTextW(text_, text.c_str())) win32::ThrowLastError("SetWindowTextW");
     ::SendMessageW(text_, EM_SETSEL, 0, 0);
   }
 
@@ -287,10 +255,10 @@ class HelpWindow {
   int Scaled(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
 
   int dpi_;
-  UniqueFont font_;  // outlives the window, whose edit uses it
+  win32::UniqueFont font_;  // outlives the window, whose edit uses it
   WindowClass class_;
-  HWND window_ = nullptr;  // owned: destroyed by the destructor unless the user closed it
-  HWND text_ = nullptr;    // not owned: the window's child
+  win32::UniqueWindow window_;  // destroyed by the destructor unless the user closed it
+  HWND text_ = nullptr;         // not owned: the window's child
   std::exception_ptr failure_;
 };
 
@@ -306,12 +274,13 @@ bool ShowOpenWindow() {
 }  // namespace
 }  // namespace pix::help
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+// The parameters keep the names winbase.h declares them with.
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nShowCmd) {
   using namespace pix::help;
   try {
-    const UniqueHandle running(::CreateMutexW(nullptr, FALSE, kInstanceName));
+    const pix::win32::UniqueHandle running(::CreateMutexW(nullptr, FALSE, kInstanceName));
     if (running && ::GetLastError() == ERROR_ALREADY_EXISTS && ShowOpenWindow()) return 0;
-    HelpWindow window(instance, show);
+    HelpWindow window(hInstance, nShowCmd);
     return window.Run();
   } catch (const std::exception& failure) {
     const std::string what = failure.what();

@@ -4,33 +4,12 @@
 #include <winnetwk.h>
 
 #include "platform/win32/NoNameMacros.h"
-#include "platform/win32/Win32Os.h"
 
-#include <utility>
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32Os.h"
 
 namespace pix {
 namespace {
-
-// Owns a kernel handle and closes it once.
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  ~ScopedHandle() { Close(); }
-
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  // Gives 0 or the error code of CloseHandle.
-  std::uint32_t Close() {
-    if (!valid()) return oserr::kSuccess;
-    HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
-    return ::CloseHandle(handle) ? oserr::kSuccess : ::GetLastError();
-  }
-
- private:
-  HANDLE handle_;
-};
 
 class Win32File final : public OsFile {
  public:
@@ -62,22 +41,7 @@ class Win32File final : public OsFile {
   std::uint32_t Close() override { return handle_.Close(); }
 
  private:
-  ScopedHandle handle_;
-};
-
-// Owns a FindFirstFileA handle.
-class ScopedFind {
- public:
-  explicit ScopedFind(HANDLE handle) : handle_(handle) {}
-  ScopedFind(const ScopedFind&) = delete;
-  ScopedFind& operator=(const ScopedFind&) = delete;
-  ~ScopedFind() {
-    if (handle_ != INVALID_HANDLE_VALUE) ::FindClose(handle_);
-  }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
+  win32::UniqueHandle handle_;
 };
 
 // A buffer of MAX_PATH + 1 characters is what the ANSI calls can fill.
@@ -135,8 +99,8 @@ std::uint32_t Win32Os::SetCurrentDirectory(const std::string& path) {
 OsResult<std::vector<DirEntry>> Win32Os::FindFiles(const std::string& pattern) {
   OsResult<std::vector<DirEntry>> result;
   WIN32_FIND_DATAA data{};
-  ScopedFind find(::FindFirstFileA(pattern.c_str(), &data));
-  if (find.get() == INVALID_HANDLE_VALUE) {
+  const win32::UniqueFind find(::FindFirstFileA(pattern.c_str(), &data));
+  if (!find) {
     result.error = ::GetLastError();
     return result;
   }
@@ -286,6 +250,8 @@ std::uint32_t Win32Os::SetDesktopWallpaper(const std::string& path) {
 
 std::uintptr_t Win32Os::ShellExecute(std::uintptr_t owner, const std::string& file,
                                      const std::string& directory, int showCommand) {
+  // The seam hands the owner window over as an integer, having no HWND.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   HINSTANCE instance = ::ShellExecuteA(reinterpret_cast<HWND>(owner), nullptr, file.c_str(), nullptr,
                                        directory.empty() ? nullptr : directory.c_str(), showCommand);
   return reinterpret_cast<std::uintptr_t>(instance);

@@ -13,9 +13,11 @@
 #include <windows.h>
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -43,6 +45,8 @@ struct Search {
 };
 
 BOOL CALLBACK Visit(HWND window, LPARAM data) {
+  // EnumWindows hands the search back as its integer parameter.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   auto& search = *reinterpret_cast<Search*>(data);
   char className[64] = {};
   ::GetClassNameA(window, className, sizeof className);
@@ -78,7 +82,7 @@ int Run(const std::string& program, int show) {
   std::string commandLine = "\"" + program + "\"";
   if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &process)) {
-    std::fprintf(stderr, "cannot start %s (error %lu)\n", program.c_str(), ::GetLastError());
+    (void)std::fprintf(stderr, "cannot start %s (error %lu)\n", program.c_str(), ::GetLastError());
     return 100;
   }
   ::CloseHandle(process.hThread);
@@ -136,9 +140,15 @@ int Taskbar(const std::string& program, const std::string& command) {
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
-  if (command == "run" && argc == 4) return Run(argv[2], std::atoi(argv[3]));
+  if (command == "run" && argc == 4) {
+    const std::string_view show = argv[3];
+    int showCommand = 0;
+    const auto [end, error] = std::from_chars(show.data(), show.data() + show.size(), showCommand);
+    if (error == std::errc() && end == show.data() + show.size()) return Run(argv[2], showCommand);
+  }
   if (command == "state" && argc == 3) return State(argv[2]);
   if (command == "taskbar" && argc == 4) return Taskbar(argv[2], argv[3]);
-  std::fprintf(stderr, "usage: pix_gui_driver run PROGRAM SHOW | state PROGRAM | taskbar PROGRAM COMMAND\n");
+  (void)std::fprintf(stderr,
+                     "usage: pix_gui_driver run PROGRAM SHOW | state PROGRAM | taskbar PROGRAM COMMAND\n");
   return 2;
 }

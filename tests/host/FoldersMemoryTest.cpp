@@ -32,6 +32,7 @@ void StageFourDrives(MemoryOs& os) {
 
 std::vector<std::string> Items(DriveList& list) {
   std::vector<std::string> items;
+  items.reserve(static_cast<std::size_t>(list.Count()));
   for (int i = 0; i < list.Count(); ++i)
     items.push_back(list.Item(i));
   return items;

@@ -52,6 +52,14 @@ HWND HelpWindow() {
   return window;
 }
 
+// Little-endian numbers, as the format and the machine have them.
+std::uint16_t Read16(const std::vector<char>& bytes, std::size_t at) {
+  if (at + 2 > bytes.size()) throw std::runtime_error("shortcut too short");
+  std::uint16_t value;
+  std::memcpy(&value, bytes.data() + at, 2);
+  return value;
+}
+
 std::uint32_t Read32(const std::vector<char>& bytes, std::size_t at) {
   if (at + 4 > bytes.size()) throw std::runtime_error("shortcut too short");
   std::uint32_t value;
@@ -76,10 +84,7 @@ std::string LinkTarget(const char* file) {
   if (Read32(bytes, 0) != 0x4C) throw std::runtime_error("not a shell link");
   const std::uint32_t flags = Read32(bytes, 0x14);
   std::size_t at = 0x4C;
-  if (flags & 0x1) {  // HasLinkTargetIDList
-    if (at + 2 > bytes.size()) throw std::runtime_error("shortcut too short");
-    at += 2 + (static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
-  }
+  if (flags & 0x1) at += 2 + Read16(bytes, at);  // HasLinkTargetIDList: its size, then the list
   if (!(flags & 0x2)) throw std::runtime_error("shortcut without link info");  // HasLinkInfo
   const std::uint32_t infoFlags = Read32(bytes, at + 8);
   if (!(infoFlags & 0x1))
@@ -127,7 +132,7 @@ int main(int argc, char** argv) {
   try {
     return Run(argc, argv);
   } catch (const std::exception& failure) {
-    std::fprintf(stderr, "pix_install_probe: %s\n", failure.what());
+    (void)std::fprintf(stderr, "pix_install_probe: %s\n", failure.what());
     return 1;
   }
 }

@@ -147,11 +147,18 @@ TEST(HintWindow, NeverTakesTheActivation) {
   ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == owner.get(); }, 10000));
 
   Win32HintWindow hint(instance, owner.get());
+  // The bits are tested outside the assertion macros: mingw pastes a
+  // lower-case "l" onto these constants, which cert-dcl16-c flags once a
+  // macro of the test's own carries them.
   const LONG_PTR exStyle = ::GetWindowLongPtrW(hint.Handle(), GWL_EXSTYLE);
-  EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
-  EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
-  EXPECT_TRUE(exStyle & WS_EX_NOACTIVATE);
-  EXPECT_EQ(::GetWindowLongPtrW(hint.Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+  const LONG_PTR style = ::GetWindowLongPtrW(hint.Handle(), GWL_STYLE);
+  const bool topmost = (exStyle & WS_EX_TOPMOST) != 0, toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0,
+             noActivate = (exStyle & WS_EX_NOACTIVATE) != 0,
+             framed = (style & (WS_CAPTION | WS_THICKFRAME)) != 0;
+  EXPECT_TRUE(topmost);
+  EXPECT_TRUE(toolWindow);
+  EXPECT_TRUE(noActivate);
+  EXPECT_FALSE(framed);
   hint.ShowHint("Свернуть программу.", 50, 50);
   PumpUntil([] { return false; }, 100);
   EXPECT_TRUE(::IsWindowVisible(hint.Handle()));

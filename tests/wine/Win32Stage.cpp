@@ -8,6 +8,7 @@
 #include <string>
 
 #include "contract/Stage.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Win32Os.h"
 
 namespace pix::test {
@@ -21,8 +22,7 @@ namespace {
 // Removes a tree, clearing the attributes that would stop the removal.
 void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA data{};
-  HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
+  if (const win32::UniqueFind find(::FindFirstFileA((path + "\\*").c_str(), &data)); find) {
     do {
       const std::string name = data.cFileName;
       if (name == "." || name == "..") continue;
@@ -32,8 +32,7 @@ void RemoveTree(const std::string& path) {
         RemoveTree(child);
       else
         ::DeleteFileA(child.c_str());
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
+    } while (::FindNextFileA(find.get(), &data));
   }
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   ::RemoveDirectoryA(path.c_str());
@@ -68,9 +67,9 @@ class Win32Stage final : public Stage {
       const std::string guarded = root_ + "\\read-only probe", other = root_ + "\\probe";
       MakeFile(guarded, "kept", FILE_ATTRIBUTE_READONLY);
       MakeFile(other, "new", 0);
-      HANDLE write = ::CreateFileA(guarded.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-      const bool opened = write != INVALID_HANDLE_VALUE;
-      if (opened) ::CloseHandle(write);
+      const bool opened = win32::UniqueHandle(::CreateFileA(guarded.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                            OPEN_EXISTING, 0, nullptr))
+                              .valid();
       const bool replaced = ::MoveFileExA(other.c_str(), guarded.c_str(), MOVEFILE_REPLACE_EXISTING);
       ::SetFileAttributesA(guarded.c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileA(guarded.c_str());
@@ -88,27 +87,27 @@ class Win32Stage final : public Stage {
 
   void MakeFile(const std::string& path, const std::string& contents, std::uint32_t attributes) override {
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE file =
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) Fail("CreateFile", path);
+    win32::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) Fail("CreateFile", path);
     DWORD written = 0;
-    const BOOL ok = contents.empty() || ::WriteFile(file, contents.data(),
+    const BOOL ok = contents.empty() || ::WriteFile(file.get(), contents.data(),
                                                     static_cast<DWORD>(contents.size()), &written, nullptr);
-    ::CloseHandle(file);
+    file.Close();
     if (!ok || written != contents.size()) Fail("WriteFile", path);
     if (attributes && !::SetFileAttributesA(path.c_str(), attributes)) Fail("SetFileAttributes", path);
   }
 
   std::string ReadFile(const std::string& path) override {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + path);
+    const win32::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw std::runtime_error("cannot read " + path);
     std::string contents;
     char buffer[65536];
     DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
       contents.append(buffer, got);
-    ::CloseHandle(file);
     return contents;
   }
 
