@@ -10,6 +10,26 @@ namespace {
 constexpr const char* kTargetName = "\\Pix_Rn.jpg";
 // The longest path the file copy is handed.
 constexpr std::size_t kLongestPath = 254;
+// A file that can be opened and holds nothing.
+bool IsEmptyFile(Os& os, const std::string& path) {
+  auto file = os.OpenFile(path, OpenMode::Read);
+  if (!file) return false;  // the copy will tell
+  char byte = 0;
+  std::size_t got = 0;
+  return file.value->Read(&byte, 1, got) == oserr::kSuccess && got == 0;
+}
+
+// The copy takes the picture's attributes along; the program's picture is a
+// plain file all the same, never read-only, hidden or system (a read-only
+// one would be kept for ever after).
+void MakePlainFile(Os& os, const std::string& path) {
+  constexpr std::uint32_t kCarried = attr::kReadOnly | attr::kHidden | attr::kSystem;
+  const auto attributes = os.GetFileAttributes(path);
+  if (!attributes || (attributes.value & kCarried) == 0) return;
+  const std::uint32_t plain = attributes.value & ~kCarried;
+  os.SetFileAttributes(path, plain ? plain : attr::kNormal);
+}
+
 }  // namespace
 
 void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& settingsPath,
@@ -50,8 +70,14 @@ InstallOutcome InstallPicture(Os& os, const std::string& source) {
   const auto targetAttributes = os.GetFileAttributes(target);
   if (targetAttributes && (targetAttributes.value & attr::kReadOnly) != 0) return InstallOutcome::Kept;
 
-  const std::uint32_t error =
-      ReplaceFile(os, target, [&](const std::string& path) { return os.CopyFile(source, path, false); });
+  // An empty file is no picture: the old one stays.
+  if (IsEmptyFile(os, source)) return InstallOutcome::Nothing;
+
+  const std::uint32_t error = ReplaceFile(os, target, [&](const std::string& path, bool overwrite) {
+    const std::uint32_t copied = os.CopyFile(source, path, !overwrite);
+    if (copied == oserr::kSuccess) MakePlainFile(os, path);
+    return copied;
+  });
   if (error != oserr::kSuccess) return InstallOutcome::Kept;
   // Windows shows a cached copy of the desktop picture: when the desktop
   // shows this very file, ask for it to be loaded anew.

@@ -107,6 +107,9 @@ enum class OpenMode {
   // emptied); others may read. Lets a caller learn whether a file may be
   // written before it replaces it.
   WriteExisting,
+  // Created only where no file or folder of that name is there yet (fails
+  // with kFileExists otherwise); others may read.
+  CreateNew,
 };
 
 class Os {
@@ -130,6 +133,8 @@ class Os {
 
   // GetFileAttributesA: the attributes, or the error code.
   virtual OsResult<std::uint32_t> GetFileAttributes(const std::string& path) = 0;
+  // SetFileAttributesA. Gives 0 or the error code.
+  virtual std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
   // Drives and volumes.
   virtual std::uint32_t GetLogicalDrives() = 0;
@@ -151,6 +156,9 @@ class Os {
   virtual std::string SortKeyIgnoreCase(const std::string& text) = 0;
   virtual std::string LowerCase(const std::string& text) = 0;
   virtual std::string UpperCase(const std::string& text) = 0;
+
+  // GetCurrentProcessId.
+  virtual std::uint32_t CurrentProcessId() = 0;
 
   // Clocks.
   virtual LocalTime GetLocalTime() = 0;
@@ -185,16 +193,20 @@ class Os {
 bool DirectoryExists(Os& os, const std::string& path);
 bool FileExists(Os& os, const std::string& path);
 
-// Writes a file's new content somewhere: to the path given, created anew.
-// Gives 0 or the error code of the step that failed.
-using ContentWriter = std::function<std::uint32_t(const std::string& path)>;
+// Writes a file's new content to `path`: created anew where `overwrite` is
+// false, failing with kFileExists when the name is taken; written over the
+// file that is there where it is true. Gives 0 or the error code of the
+// step that failed.
+using ContentWriter = std::function<std::uint32_t(const std::string& path, bool overwrite)>;
 
 // Replaces `target` so that a failure part-way leaves the old file whole:
-// the content goes to a temporary file beside it, which then replaces the
-// target in one step. Where the folder refuses new files (access denied)
-// but the target exists, the target is written in place instead, as a
-// shared install grants only the file itself. The temporary file never
-// outlives the call. Gives 0 or the error code of the step that failed.
+// the content goes to a temporary file of this process's own beside it,
+// which then replaces the target in one step. Where the folder refuses new
+// files (access denied) but the target exists, the target is written in
+// place instead, as a shared install grants only the file itself. The
+// temporary file never outlives the call, and a file or folder of another
+// run (or a stale one) is never touched. Gives 0 or the error code of the
+// step that failed.
 std::uint32_t ReplaceFile(Os& os, const std::string& target, const ContentWriter& write);
 
 }  // namespace pix

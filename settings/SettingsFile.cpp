@@ -27,9 +27,10 @@ std::unique_ptr<OsFile> Open(Os& os, const std::string& path, OpenMode mode) {
   return std::move(opened.value);
 }
 
-// Writes the lines, each followed by CR LF, to a file created anew at `path`.
-std::uint32_t WriteLinesTo(Os& os, const std::string& path, const std::vector<std::string>& lines) {
-  auto created = os.OpenFile(path, OpenMode::CreateWrite);
+// Writes the lines, each followed by CR LF, to `path`.
+std::uint32_t WriteLinesTo(Os& os, const std::string& path, bool overwrite,
+                           const std::vector<std::string>& lines) {
+  auto created = os.OpenFile(path, overwrite ? OpenMode::CreateWrite : OpenMode::CreateNew);
   if (!created) return created.error;
   std::unique_ptr<OsFile> file = std::move(created.value);
   for (const std::string& line : lines) {
@@ -61,7 +62,9 @@ TextFileReader::TextFileReader(Os& os, const std::string& path, std::size_t chun
     : TextFileReader(Open(os, path, OpenMode::Read), chunkSize) {}
 
 TextFileReader::TextFileReader(std::unique_ptr<OsFile> file, std::size_t chunkSize)
-    : file_(std::move(file)), chunkSize_(std::max<std::size_t>(chunkSize, 1)), buffer_(std::max(chunkSize_, kMark.size())) {}
+    : file_(std::move(file)),
+      chunkSize_(std::max<std::size_t>(chunkSize, 1)),
+      buffer_(std::max(chunkSize_, kMark.size())) {}
 
 TextFileReader::~TextFileReader() {
   // A failure that is already being reported, or a reader left early: the
@@ -76,7 +79,8 @@ bool TextFileReader::Fill() {
   const std::size_t room = started_ ? chunkSize_ : buffer_.size();
   do {
     std::size_t got = 0;
-    if (const std::uint32_t error = file_->Read(buffer_.data() + end_, room - end_, got)) throw EInOutError(error);
+    if (const std::uint32_t error = file_->Read(buffer_.data() + end_, room - end_, got))
+      throw EInOutError(error);
     if (got == 0) break;
     end_ += got;
   } while (!started_ && end_ < kMark.size());
@@ -154,8 +158,9 @@ void WriteSettingsLines(Os& os, const std::string& path, const std::vector<std::
     // Nothing was written through it, so its close result tells nothing.
     if (!probe && probe.error != oserr::kFileNotFound) throw EInOutError(probe.error);
   }
-  const std::uint32_t error =
-      ReplaceFile(os, path, [&](const std::string& written) { return WriteLinesTo(os, written, lines); });
+  const std::uint32_t error = ReplaceFile(os, path, [&](const std::string& written, bool overwrite) {
+    return WriteLinesTo(os, written, overwrite, lines);
+  });
   if (error) throw EInOutError(error);
 }
 

@@ -215,6 +215,7 @@ struct MemoryOs::Machine {
 
   LocalTime localTime{2024, 5, 17, 10, 0, 0, 0};
   std::uint32_t ticks = 5'000'000;
+  std::uint32_t processId = 1000;
   std::optional<std::int64_t> performanceCounter = 123'456'789'000;
 
   std::string moduleFileName = "C:\\Program\\Pix_Rn.exe";
@@ -540,6 +541,7 @@ OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFile(const std::string& path, Op
     if (writing && (node->attributes & attr::kReadOnly)) return {nullptr, oserr::kAccessDenied};
     // Emptying a hidden or system file asks for those attributes, which the
     // real layer does not pass.
+    if (mode == OpenMode::CreateNew) return {nullptr, oserr::kFileExists};
     if (mode == OpenMode::CreateWrite && (node->attributes & (attr::kHidden | attr::kSystem)))
       return {nullptr, oserr::kAccessDenied};
     if (!node->MayOpen(access, kRead)) return {nullptr, oserr::kSharingViolation};
@@ -548,7 +550,7 @@ OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFile(const std::string& path, Op
       node->attributes = attr::kArchive;
     }
   } else {
-    if (mode != OpenMode::CreateWrite) return {nullptr, oserr::kFileNotFound};
+    if (mode != OpenMode::CreateWrite && mode != OpenMode::CreateNew) return {nullptr, oserr::kFileNotFound};
     if (resolved.trailingSeparator) return {nullptr, oserr::kInvalidName};
     if (const auto error = Machine::MayCreateIn(*place.parent, place.leaf)) return {nullptr, error};
     node = MakeNode(place.leaf, false, attr::kArchive);
@@ -959,6 +961,23 @@ std::size_t MemoryOs::OpenFileCount() const {
 
 void MemoryOs::SetLocalTime(const LocalTime& time) {
   m_->localTime = time;
+}
+
+void MemoryOs::SetProcessId(std::uint32_t id) {
+  m_->processId = id;
+}
+
+std::uint32_t MemoryOs::CurrentProcessId() {
+  return m_->processId;
+}
+
+std::uint32_t MemoryOs::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+  Machine::Place place;
+  if (const auto error = m_->Find(path, place, nullptr)) return error;
+  if (!place.node) return oserr::kFileNotFound;
+  const std::uint32_t kept = place.node->directory ? attr::kDirectory : 0;
+  place.node->attributes = (attributes == attr::kNormal ? 0 : attributes & kExtraBits) | kept;
+  return oserr::kSuccess;
 }
 
 void MemoryOs::SetTickCount(std::uint32_t ticks) {

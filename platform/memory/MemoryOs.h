@@ -61,6 +61,8 @@ class MemoryOs final : public Os {
   std::uint32_t SetCurrentDirectory(const std::string& path) override;
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override;
   OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override;
+  std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
+  std::uint32_t CurrentProcessId() override;
   std::uint32_t GetLogicalDrives() override;
   DriveType GetDriveType(const std::string& root) override;
   OsResult<VolumeInfo> GetVolumeInformation(const std::string& root) override;
@@ -129,6 +131,8 @@ class MemoryOs final : public Os {
   // --- Clocks ---
   void SetLocalTime(const LocalTime& time);
   void SetTickCount(std::uint32_t ticks);
+  // The id CurrentProcessId gives: each run of a test can be a process of its own.
+  void SetProcessId(std::uint32_t id);
   // nullopt makes QueryPerformanceCounter fail. The counter runs at 10 MHz.
   void SetPerformanceCounter(std::optional<std::int64_t> count);
   // Moves the wall clock, the tick count and a working performance counter

@@ -76,6 +76,9 @@ OsResult<std::unique_ptr<OsFile>> Win32Os::OpenFile(const std::string& path, Ope
     case OpenMode::WriteExisting:
       disposition = OPEN_EXISTING;
       break;
+    case OpenMode::CreateNew:
+      disposition = CREATE_NEW;
+      break;
   }
   HANDLE handle = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -207,6 +210,14 @@ std::optional<std::int64_t> Win32Os::QueryPerformanceCounter() {
   LARGE_INTEGER count{};
   if (!::QueryPerformanceCounter(&count)) return std::nullopt;
   return count.QuadPart;
+}
+
+std::uint32_t Win32Os::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+  return ::SetFileAttributesA(path.c_str(), attributes) ? oserr::kSuccess : ::GetLastError();
+}
+
+std::uint32_t Win32Os::CurrentProcessId() {
+  return ::GetCurrentProcessId();
 }
 
 std::uint32_t Win32Os::GetTickCount() {

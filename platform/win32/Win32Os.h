@@ -13,6 +13,8 @@ class Win32Os final : public Os {
   std::uint32_t SetCurrentDirectory(const std::string& path) override;
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override;
   OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override;
+  std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
+  std::uint32_t CurrentProcessId() override;
   std::uint32_t GetLogicalDrives() override;
   DriveType GetDriveType(const std::string& root) override;
   OsResult<VolumeInfo> GetVolumeInformation(const std::string& root) override;

@@ -152,7 +152,7 @@ TEST_F(SettingsFileContract, FailedSaveLeavesTheOldFileWhole) {
       {"replace", [](FaultyOs& f) { f.FailNextMoveFileReplace(oserr::kAccessDenied); }, 5,
        "File access denied"},
       {"temporary file refused for another reason",
-       [](FaultyOs& f) { f.FailNextOpen(OpenMode::CreateWrite, oserr::kDiskFull); }, 112, "I/O error 112"},
+       [](FaultyOs& f) { f.FailNextOpen(OpenMode::CreateNew, oserr::kDiskFull); }, 112, "I/O error 112"},
   };
   for (const bool existing : {true, false}) {
     for (const Case& c : cases) {
@@ -178,7 +178,7 @@ TEST_F(SettingsFileContract, FailedSaveLeavesTheOldFileWhole) {
 TEST_F(SettingsFileContract, FolderRefusingNewFilesFallsBackToInPlace) {
   stage_->MakeFile(SettingsPath(), kOldBytes + "and more\r\n");
   FaultyOs faulty(os());
-  faulty.FailNextOpen(OpenMode::CreateWrite, oserr::kAccessDenied);
+  faulty.FailNextOpen(OpenMode::CreateNew, oserr::kAccessDenied);
   WriteSettingsLines(faulty, SettingsPath(), kNewLines);
   EXPECT_EQ(faulty.FailuresGiven(), 1);
   EXPECT_EQ(stage_->ReadFile(SettingsPath()), kNewBytes);
@@ -187,19 +187,24 @@ TEST_F(SettingsFileContract, FolderRefusingNewFilesFallsBackToInPlace) {
 
 TEST_F(SettingsFileContract, FolderRefusingNewFilesWithoutTheFileIsAccessDenied) {
   FaultyOs faulty(os());
-  faulty.FailNextOpen(OpenMode::CreateWrite, oserr::kAccessDenied);
+  faulty.FailNextOpen(OpenMode::CreateNew, oserr::kAccessDenied);
   ExpectInOutError([&] { WriteSettingsLines(faulty, SettingsPath(), kNewLines); }, 5, "File access denied");
   EXPECT_TRUE(Entries().empty());
 }
 
-// A temporary file left by an earlier save that did not finish is taken
-// over and goes away.
-TEST_F(SettingsFileContract, StaleTemporaryFileIsReplaced) {
+// Temporary files left by an earlier save that did not finish, or being
+// written by another run, even under this process's own first name, are
+// left alone and block nothing.
+TEST_F(SettingsFileContract, OthersTemporaryFilesNeitherBlockNorGo) {
+  const std::string own = SettingsPath() + "." + std::to_string(os().CurrentProcessId());
   stage_->MakeFile(SettingsPath(), kOldBytes);
   stage_->MakeFile(SettingsPath() + ".tmp", "half a save");
+  stage_->MakeFile(own + ".tmp", "another run's");
   WriteSettingsLines(os(), SettingsPath(), kNewLines);
   EXPECT_EQ(stage_->ReadFile(SettingsPath()), kNewBytes);
-  EXPECT_EQ(Entries(), std::vector<std::string>{"Pix_rn.dat"});
+  EXPECT_EQ(stage_->ReadFile(SettingsPath() + ".tmp"), "half a save");
+  EXPECT_EQ(stage_->ReadFile(own + ".tmp"), "another run's");
+  EXPECT_EQ(Entries().size(), 3u) << "nothing of this save is left";
 }
 
 TEST_F(SettingsFileContract, SettingsFileLiesBesideTheExecutable) {

@@ -297,15 +297,16 @@ TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
       {"the writer fails", oserr::kDiskFull, false, oserr::kDiskFull, "old"},
       {"the folder takes no new file: in place", oserr::kSuccess, true, oserr::kSuccess, "new"},
   };
+  const std::string temporary = std::string(kTarget) + ".1000.tmp";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     os.ClearFaults();
     os.WriteFileContents(kTarget, "old");
     if (c.refuseNewFiles) os.RefuseNewFiles("C:\\windows");
     std::vector<std::string> written;
-    const auto write = [&](const std::string& path) -> std::uint32_t {
+    const auto write = [&](const std::string& path, bool overwrite) -> std::uint32_t {
       written.push_back(path);
-      auto file = os.OpenFile(path, OpenMode::CreateWrite);
+      auto file = os.OpenFile(path, overwrite ? OpenMode::CreateWrite : OpenMode::CreateNew);
       if (!file) return file.error;
       if (c.writeError) return c.writeError;
       if (const std::uint32_t error = file.value->Write("new", 3)) return error;
@@ -313,18 +314,75 @@ TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
     };
     EXPECT_EQ(ReplaceFile(os, kTarget, write), c.result);
     EXPECT_EQ(os.ReadFileContents(kTarget), c.after);
-    EXPECT_FALSE(os.Exists(std::string(kTarget) + ".tmp"));
+    EXPECT_FALSE(os.Exists(temporary));
     ASSERT_FALSE(written.empty());
-    EXPECT_EQ(written.front(), std::string(kTarget) + ".tmp") << "the temporary file comes first";
+    EXPECT_EQ(written.front(), temporary) << "the temporary file of this process comes first";
   }
 
   // A target that does not exist yet is never written in place.
   os.ClearFaults();
   os.RefuseNewFiles("C:\\windows");
   EXPECT_EQ(ReplaceFile(os, "C:\\windows\\new.jpg",
-                        [&](const std::string& path) { return os.CopyFile(kTarget, path, false); }),
+                        [&](const std::string& path, bool overwrite) {
+                          return os.CopyFile(kTarget, path, !overwrite);
+                        }),
             oserr::kAccessDenied);
   EXPECT_FALSE(os.Exists("C:\\windows\\new.jpg"));
+}
+
+TEST_F(RotationTest, EachRunHasATemporaryFileOfItsOwnAndLeavesOthersAlone) {
+  Folder("C:\\Pics", {"a.jpg"});
+  os.WriteFileContents(kTarget, "old picture");
+  // What other runs (or a crashed one) left: a file and a folder under the
+  // names this run would take first.
+  os.WriteFileContents("C:\\windows\\Pix_Rn.jpg.tmp", "another run's");
+  os.SetProcessId(77);
+  os.WriteFileContents("C:\\windows\\Pix_Rn.jpg.77.tmp", "another run's, same id");
+  os.MakeDirectory("C:\\windows\\Pix_Rn.jpg.77-1.tmp");
+  EXPECT_EQ(InstallPicture(os, "C:\\Pics\\a.jpg"), InstallOutcome::Installed);
+  EXPECT_EQ(os.ReadFileContents(kTarget), "JPEG a.jpg");
+  EXPECT_EQ(os.ReadFileContents("C:\\windows\\Pix_Rn.jpg.tmp"), "another run's");
+  EXPECT_EQ(os.ReadFileContents("C:\\windows\\Pix_Rn.jpg.77.tmp"), "another run's, same id");
+  EXPECT_TRUE(os.Exists("C:\\windows\\Pix_Rn.jpg.77-1.tmp"));
+  EXPECT_FALSE(os.Exists("C:\\windows\\Pix_Rn.jpg.77-2.tmp")) << "its own is gone";
+}
+
+TEST_F(RotationTest, TheInstalledPictureIsAPlainFile) {
+  struct Case {
+    std::string what;
+    std::uint32_t pictureAttributes;
+    bool refuseNewFiles;
+  };
+  const std::vector<Case> cases = {
+      {"a read-only picture", attr::kReadOnly, false},
+      {"a hidden, system, read-only picture", attr::kReadOnly | attr::kHidden | attr::kSystem, false},
+      {"written in place", attr::kReadOnly | attr::kHidden, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    os.ClearFaults();
+    Folder("C:\\Pics", {});
+    os.WriteFileContents("C:\\Pics\\a.jpg", "JPEG a.jpg", c.pictureAttributes);
+    if (os.Exists(kTarget)) os.Remove(kTarget);
+    os.WriteFileContents(kTarget, "old picture");
+    if (c.refuseNewFiles) os.RefuseNewFiles("C:\\windows");
+    ASSERT_EQ(InstallPicture(os, "C:\\Pics\\a.jpg"), InstallOutcome::Installed);
+    const auto attributes = os.GetFileAttributes(kTarget);
+    ASSERT_TRUE(attributes);
+    EXPECT_EQ(attributes.value & (attr::kReadOnly | attr::kHidden | attr::kSystem), 0u);
+    // So the next run replaces it as usual.
+    os.WriteFileContents("C:\\Pics\\b.jpg", "JPEG b.jpg");
+    EXPECT_EQ(InstallPicture(os, "C:\\Pics\\b.jpg"), InstallOutcome::Installed);
+    EXPECT_EQ(os.ReadFileContents(kTarget), "JPEG b.jpg");
+  }
+}
+
+TEST_F(RotationTest, AnEmptyPictureIsNotInstalled) {
+  Folder("C:\\Pics", {});
+  os.WriteFileContents("C:\\Pics\\empty.jpg", "");
+  os.WriteFileContents(kTarget, "old picture");
+  EXPECT_EQ(InstallPicture(os, "C:\\Pics\\empty.jpg"), InstallOutcome::Nothing);
+  EXPECT_EQ(os.ReadFileContents(kTarget), "old picture");
 }
 
 }  // namespace

@@ -80,6 +80,10 @@ class FaultyOs final : public Os {
   LocalTime GetLocalTime() override { return inner_.GetLocalTime(); }
   std::optional<std::int64_t> QueryPerformanceCounter() override { return inner_.QueryPerformanceCounter(); }
   std::uint32_t GetTickCount() override { return inner_.GetTickCount(); }
+  std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
+    return inner_.SetFileAttributes(path, attributes);
+  }
+  std::uint32_t CurrentProcessId() override { return inner_.CurrentProcessId(); }
   std::string GetWindowsDirectory() override { return inner_.GetWindowsDirectory(); }
   std::uint32_t DeleteFile(const std::string& path) override { return inner_.DeleteFile(path); }
   std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
