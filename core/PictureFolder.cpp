@@ -74,7 +74,9 @@ void PictureFolder::SetFolderPath(const std::string& path) {
   if (DirectoryExists(os_, folderPath_)) ChangeDirectory(os_, folderPath_);
   ChangeDirectory(os_, path);
   folderPath_ = os_.GetCurrentDirectory();
-  if (listed_) Reload();
+  // Listed at once, while the folder is sure to be there: the countdown's
+  // last step must find the pictures without touching the folder again.
+  Reload();
 }
 
 void PictureFolder::SetMask(const std::string& mask) {

@@ -50,10 +50,10 @@ class PictureFolder {
   explicit PictureFolder(Os& os, BusyIndicator* busy = nullptr);
 
   const std::string& FolderPath() const { return folderPath_; }
-  // Moves to a folder (absolute, or relative to this one); raises
-  // EInOutError when the platform refuses, leaving everything as it was.
-  // Once the entries have been listed, every change of the folder, the mask
-  // or the types lists them anew at once.
+  // Moves to a folder (absolute, or relative to this one) and lists it;
+  // raises EInOutError when the platform refuses, leaving everything as it
+  // was. Once the entries have been listed, a change of the mask or the
+  // types lists them anew at once too.
   void SetFolderPath(const std::string& path);
 
   const std::string& Mask() const { return mask_; }

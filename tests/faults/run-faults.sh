@@ -68,12 +68,65 @@ case_settings_of_binary_garbage() {
   survives_settings "$dir"
 }
 
+# A line far past any path ends the load there, as a failed load does: the
+# window opens at once with what it had, and the exit saves that.
 case_settings_with_a_line_of_1_mb() {
   local dir
   dir=$(new_case longline)
   { head -c 1048576 /dev/zero | tr '\0' 'p'; printf '\r\n120\r\n1\r\n-1\r\n'; } >"$dir/Pix_rn.dat"
   survives_settings "$dir"
-  expect_eq "delay kept" "$(sed -n 2p "$dir/Pix_rn.dat" | tr -d '\r')" 120
+  expect_eq "the load ended at line 1" "$(sed -n 1,2p "$dir/Pix_rn.dat" | tr -d '\r' | tr '\n' '|')" \
+    "$(win_path "$dir")\\|0|"
+}
+
+case_settings_with_50_mb_of_blanks_after_the_delay() {
+  local dir
+  dir=$(new_case blankdelay)
+  make_pictures "$dir/Pictures" a.jpg
+  { printf '%s\r\n60' "$(win_path "$dir/Pictures")\\"; head -c 52428800 /dev/zero | tr '\0' ' '; printf '\r\n0\r\n-1\r\n'; } \
+    >"$dir/Pix_rn.dat"
+  survives_settings "$dir"
+  expect_eq "the folder was loaded, the delay not" "$(sed -n 1,2p "$dir/Pix_rn.dat" | tr -d '\r' | tr '\n' '|')" \
+    "$(win_path "$dir/Pictures")\\|0|"
+}
+
+# A settings file saved with a UTF-8 byte-order mark rotates as any other.
+case_settings_with_a_byte_order_mark() {
+  local dir
+  dir=$(new_case bom)
+  make_pictures "$dir/Pictures" only.jpg
+  printf '\xEF\xBB\xBF%s\r\n1\r\n0\r\n-1\r\n' "$(win_path "$dir/Pictures")\\" >"$dir/Pix_rn.dat"
+  old_picture
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  expect_same_file "installed picture" "$target" "$dir/Pictures/only.jpg"
+}
+
+# A read-only picture is installed as a plain file, so the next run replaces it.
+case_read_only_picture_does_not_freeze_the_rotation() {
+  local dir
+  dir=$(new_case readonlypicture)
+  make_pictures "$dir/Pictures" a.jpg b.jpg
+  chmod a-w "$dir/Pictures/a.jpg"  # Wine shows a file without write bits as read-only
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 1 -1
+  old_picture
+  expect_eq "first run" "$(run_to_end "$dir")" 0
+  expect_same_file "the first picture" "$target" "$dir/Pictures/a.jpg"
+  expect_eq "the installed copy is writable" "$(stat -c %A "$target" | cut -c3)" w
+  expect_eq "second run" "$(run_to_end "$dir")" 0
+  expect_same_file "the second picture" "$target" "$dir/Pictures/b.jpg"
+}
+
+# An empty picture leaves the old one in place.
+case_empty_picture_is_not_installed() {
+  local dir
+  dir=$(new_case emptypicture)
+  mkdir -p "$dir/Pictures"
+  : >"$dir/Pictures/empty.jpg"
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  old_picture
+  cp "$target" "$dir/old.jpg"
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
 }
 
 case_settings_of_10000_lines() {
