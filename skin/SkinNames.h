@@ -21,7 +21,7 @@ inline constexpr const char* kNsfl2 = "NSFL2";
 inline constexpr const char* kSfl1 = "SFL1";
 inline constexpr const char* kSfl2 = "SFL2";
 
-// TEMPORARY until the art is renamed.
+// The same pictures under the names the window knows them by.
 inline constexpr const char* kBackground = "BACK";
 inline constexpr const char* kAboutButton = "LOGO";
 inline constexpr const char* kHelpButton = "VPR";
