@@ -215,11 +215,11 @@ case_switches_show_their_faces_and_save_the_mode() {
   dir=$(new_case switches)
   write_settings "$dir" "$(win_path "$dir")\\" 0 0 -1
   pix_gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  pix_gui_region_is 219 32 sfl2 || case_failures+=("random mode: sfl does not show sfl2")
-  pix_gui_region_is 219 66 nsfl1 || case_failures+=("random mode: nsfl does not show nsfl1")
+  pix_gui_region_is 219 32 random-on || case_failures+=("random mode: sfl does not show random-on")
+  pix_gui_region_is 219 66 sequence-off || case_failures+=("random mode: nsfl does not show sequence-off")
   pix_gui_click_at 227 75  # the one-after-another switch
-  pix_gui_poll pix_gui_region_is 219 66 nsfl2 || case_failures+=("sequence mode: nsfl does not show nsfl2")
-  pix_gui_region_is 219 32 sfl1 || case_failures+=("sequence mode: sfl does not show sfl1")
+  pix_gui_poll pix_gui_region_is 219 66 sequence-on || case_failures+=("sequence mode: nsfl does not show sequence-on")
+  pix_gui_region_is 219 32 random-off || case_failures+=("sequence mode: sfl does not show random-off")
   pix_gui_click_exit
   pix_gui_wait_end
   expect_settings "$dir" "$(win_path "$dir")\\" 0 1 -1

@@ -167,7 +167,7 @@ gui_art() {
   local name=$1 file=$GUI_SCRATCH/$1.png
   if [[ ! -f $file ]]; then
     case $name in
-      back_corner) convert "$GUI_ART/back.bmp" -crop 16x16+0+0 +repage "$file" ;;
+      back_corner) convert "$GUI_ART/background.bmp" -crop 16x16+0+0 +repage "$file" ;;
       *) convert "$GUI_ART/$name.bmp" "$file" ;;
     esac
   fi

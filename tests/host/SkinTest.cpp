@@ -110,14 +110,29 @@ struct PictureCase {
 };
 
 const std::vector<PictureCase> kPictures = {
-    {"back.bmp", 276, 196, 24},      {"logo.bmp", 60, 12, 24},      {"vpr.bmp", 17, 18, 24},
-    {"min.bmp", 17, 18, 24},         {"hlt.bmp", 17, 18, 24},       {"MinBut.bmp", 11, 11, 24},
-    {"authprg.bmp", 194, 196, 24},   {"sfl.bmp", 17, 18, 24},       {"nsfl.bmp", 17, 18, 24},
-    {"nsfl1.bmp", 17, 18, 24},       {"nsfl2.bmp", 17, 18, 24},     {"sfl1.bmp", 17, 18, 24},
-    {"sfl2.bmp", 17, 18, 24},        {"OPENFOLDER.bmp", 16, 15, 4}, {"CURRENTFOLDER.bmp", 16, 15, 4},
-    {"CLOSEDFOLDER.bmp", 16, 15, 4}, {"EXECUTABLE.bmp", 16, 15, 4}, {"UNKNOWNFILE.bmp", 16, 15, 4},
-    {"FLOPPY.bmp", 16, 11, 4},       {"HARD.bmp", 16, 11, 4},       {"NETWORK.bmp", 16, 11, 4},
-    {"CDROM.bmp", 16, 11, 4},        {"RAM.bmp", 16, 11, 4},
+    {"background.bmp", 276, 196, 24},
+    {"about-button.bmp", 60, 12, 24},
+    {"help-button.bmp", 17, 18, 24},
+    {"minimize-button.bmp", 17, 18, 24},
+    {"exit-button.bmp", 17, 18, 24},
+    {"stop-button.bmp", 11, 11, 24},
+    {"about-panel.bmp", 194, 196, 24},
+    {"random-switch.bmp", 17, 18, 24},
+    {"sequence-switch.bmp", 17, 18, 24},
+    {"sequence-off.bmp", 17, 18, 24},
+    {"sequence-on.bmp", 17, 18, 24},
+    {"random-off.bmp", 17, 18, 24},
+    {"random-on.bmp", 17, 18, 24},
+    {"open-folder.bmp", 16, 15, 4},
+    {"current-folder.bmp", 16, 15, 4},
+    {"closed-folder.bmp", 16, 15, 4},
+    {"EXECUTABLE.bmp", 16, 15, 4},
+    {"UNKNOWNFILE.bmp", 16, 15, 4},
+    {"FLOPPY.bmp", 16, 11, 4},
+    {"HARD.bmp", 16, 11, 4},
+    {"NETWORK.bmp", 16, 11, 4},
+    {"CDROM.bmp", 16, 11, 4},
+    {"RAM.bmp", 16, 11, 4},
 };
 
 class TempFolder {
@@ -194,12 +209,12 @@ TEST(SkinTest, PicturesAreUncompressedBottomUpBitmapsOfTheirSizes) {
 }
 
 TEST(SkinTest, RandomSwitchStartsOnItsOnFace) {
-  EXPECT_TRUE(Load("sfl.bmp").pixels == Load("sfl2.bmp").pixels);
+  EXPECT_TRUE(Load("random-switch.bmp").pixels == Load("random-on.bmp").pixels);
 }
 
 TEST(SkinTest, SequenceSwitchStartsOnAnOffFaceOfItsOwn) {
-  const Bmp nsfl = Load("nsfl.bmp");
-  EXPECT_FALSE(nsfl.pixels == Load("nsfl1.bmp").pixels);
+  const Bmp nsfl = Load("sequence-switch.bmp");
+  EXPECT_FALSE(nsfl.pixels == Load("sequence-off.bmp").pixels);
   EXPECT_EQ(std::count_if(nsfl.pixels.begin(), nsfl.pixels.end(), IsGreen), 0);
 }
 
@@ -209,8 +224,10 @@ struct FaceCase {
 };
 
 TEST(SkinTest, OnFacesShowGreenAndOffFacesRed) {
-  const std::vector<FaceCase> cases = {
-      {"sfl2.bmp", true}, {"nsfl2.bmp", true}, {"sfl1.bmp", false}, {"nsfl1.bmp", false}};
+  const std::vector<FaceCase> cases = {{"random-on.bmp", true},
+                                       {"sequence-on.bmp", true},
+                                       {"random-off.bmp", false},
+                                       {"sequence-off.bmp", false}};
   for (const FaceCase& c : cases) {
     SCOPED_TRACE(c.file);
     const Bmp face = Load(c.file);
@@ -226,16 +243,16 @@ TEST(SkinTest, OnFacesShowGreenAndOffFacesRed) {
 }
 
 TEST(SkinTest, TheTwoSwitchesAndTheThreeButtonsLookDifferent) {
-  EXPECT_FALSE(Load("sfl2.bmp").pixels == Load("nsfl2.bmp").pixels);
-  EXPECT_FALSE(Load("sfl1.bmp").pixels == Load("nsfl1.bmp").pixels);
-  EXPECT_FALSE(Load("vpr.bmp").pixels == Load("min.bmp").pixels);
-  EXPECT_FALSE(Load("vpr.bmp").pixels == Load("hlt.bmp").pixels);
-  EXPECT_FALSE(Load("min.bmp").pixels == Load("hlt.bmp").pixels);
+  EXPECT_FALSE(Load("random-on.bmp").pixels == Load("sequence-on.bmp").pixels);
+  EXPECT_FALSE(Load("random-off.bmp").pixels == Load("sequence-off.bmp").pixels);
+  EXPECT_FALSE(Load("help-button.bmp").pixels == Load("minimize-button.bmp").pixels);
+  EXPECT_FALSE(Load("help-button.bmp").pixels == Load("exit-button.bmp").pixels);
+  EXPECT_FALSE(Load("minimize-button.bmp").pixels == Load("exit-button.bmp").pixels);
 }
 
 TEST(SkinTest, DelayDigitsStandOnALightGround) {
   // The delay label is transparent and writes black digits at 213,138 in 31 x 13.
-  const Bmp back = Load("back.bmp");
+  const Bmp back = Load("background.bmp");
   for (int y = 138; y < 138 + 13; ++y) {
     for (int x = 213; x < 213 + 31; ++x) {
       EXPECT_GT(Luminance(back.At(x, y)), 150) << x << "," << y;
@@ -245,8 +262,8 @@ TEST(SkinTest, DelayDigitsStandOnALightGround) {
 
 TEST(SkinTest, AuthorPanelsFirstColumnClosesTheNarrowWindow) {
   // At width 276 the window's last column is the author panel's first.
-  const Bmp author = Load("authprg.bmp");
-  const Bmp back = Load("back.bmp");
+  const Bmp author = Load("about-panel.bmp");
+  const Bmp back = Load("background.bmp");
   for (int y = 0; y < 196; ++y) {
     EXPECT_LT(Luminance(author.At(0, y)), 24) << y;
     EXPECT_EQ(author.At(0, y), back.At(0, y)) << y;  // the same outline as the left edge
