@@ -99,10 +99,11 @@ TForm1::TForm1(TApplication& application)
 void TForm1::LoadPictures() {
   PictureSource& pictures = Application().Backend().Pictures();
   const std::pair<TImage*, const char*> faces[] = {
-      {&back, skin::kBack}, {&logo, skin::kLogo},     {&vpr, skin::kVpr},         {&min, skin::kMin},
-      {&hlt, skin::kHlt},   {&MinBut, skin::kMinBut}, {&authprg, skin::kAuthprg}, {&sfl, skin::kSfl},
-      {&nsfl, skin::kNsfl}, {&nsfl1, skin::kNsfl1},   {&nsfl2, skin::kNsfl2},     {&sfl1, skin::kSfl1},
-      {&sfl2, skin::kSfl2}};
+      {&back, skin::kBackground},    {&logo, skin::kAboutButton}, {&vpr, skin::kHelpButton},
+      {&min, skin::kMinimizeButton}, {&hlt, skin::kExitButton},   {&MinBut, skin::kStopButton},
+      {&authprg, skin::kAboutPanel}, {&sfl, skin::kRandomSwitch}, {&nsfl, skin::kSequenceSwitch},
+      {&nsfl1, skin::kSequenceOff},  {&nsfl2, skin::kSequenceOn}, {&sfl1, skin::kRandomOff},
+      {&sfl2, skin::kRandomOn}};
   for (const auto& [image, name] : faces)
     image->SetPicture(pictures.Load(name));
 }

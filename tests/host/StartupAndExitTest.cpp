@@ -1,5 +1,6 @@
 // Start-up's settings load and the exit button's save, headless.
 #include "MainWindowFixture.h"
+#include "skin/SkinNames.h"
 
 namespace pix::test {
 namespace {
@@ -43,7 +44,7 @@ TEST_F(MainWindowTest, SettingsLoadHandsEachLineToItsComponent) {
     if (face) {
       EXPECT_EQ(window.sfl.Picture(), face->Picture());
     } else {
-      EXPECT_EQ(window.sfl.Picture()->name, "SFL") << "the creation face";
+      EXPECT_EQ(window.sfl.Picture()->name, skin::kRandomSwitch) << "the creation face";
     }
     EXPECT_EQ(window.chdis2.FolderPath(), c.listed);
     EXPECT_TRUE(backend.errorBoxes.empty()) << "the load is silent";
