@@ -6,9 +6,12 @@
 // Project headers only after the macros are gone.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "skin/SkinNames.h"
+#include "support/SkinFiles.h"
 
 namespace {
 
@@ -68,16 +71,25 @@ TEST(ProgramResources, VersionComesFromTheProject) {
   EXPECT_EQ(fileVersion, PIX_VERSION);
 }
 
-TEST(ProgramResources, EveryPictureAndTheIconAreBuiltIn) {
+std::string ArtFile(const char* name) {
+  std::ifstream in(std::string(PIX_SKIN_ART_PATH) + "\\" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(ProgramResources, EveryPictureIsBuiltInUnderItsNameFromItsOwnFile) {
   ProgramFile program;
-  for (const char* name : pix::skin::kComponentPictures) {
-    SCOPED_TRACE(name);
-    EXPECT_FALSE(program.Resource(name, MAKEINTRESOURCEA(2)).empty());
+  ASSERT_NE(program.get(), nullptr) << PIX_PROGRAM_PATH;
+  for (const pix::test::SkinFile& bitmap : pix::test::kSkinBitmaps) {
+    SCOPED_TRACE(bitmap.name);
+    const std::string file = ArtFile(bitmap.file);
+    ASSERT_GT(file.size(), 14u) << bitmap.file;
+    // A BITMAP resource is the file without its 14-byte file header.
+    EXPECT_TRUE(program.Resource(bitmap.name, MAKEINTRESOURCEA(2)) == file.substr(14)) << bitmap.file;
   }
-  for (const char* name : pix::skin::kGlyphs) {
-    SCOPED_TRACE(name);
-    EXPECT_FALSE(program.Resource(name, MAKEINTRESOURCEA(2)).empty());
-  }
+}
+
+TEST(ProgramResources, TheIconIsBuiltIn) {
+  ProgramFile program;
   HICON icon = static_cast<HICON>(::LoadImageA(program.get(), pix::skin::kMainIcon, IMAGE_ICON, 32, 32, 0));
   ASSERT_NE(icon, nullptr);
   ICONINFO info{};
