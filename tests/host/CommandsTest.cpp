@@ -97,12 +97,12 @@ TEST_F(CommandsTest, ModeSwitches) {
     SCOPED_TRACE(std::to_string(c.before) + ((c.clicked == &TForm1::sfl) ? " random" : " sequence"));
     TForm1& window = StartStopped();
     window.SelectionMode = c.before;
-    const auto sflBefore = window.sfl.Picture(), nsflBefore = window.nsfl.Picture();
+    const auto randomBefore = window.sfl.Picture(), sequenceBefore = window.nsfl.Picture();
     Click(window.*c.clicked);
     EXPECT_EQ(window.SelectionMode, c.after);
     if (!c.facesCopied) {
-      EXPECT_EQ(window.sfl.Picture(), sflBefore);
-      EXPECT_EQ(window.nsfl.Picture(), nsflBefore);
+      EXPECT_EQ(window.sfl.Picture(), randomBefore);
+      EXPECT_EQ(window.nsfl.Picture(), sequenceBefore);
     } else if (c.after == smRandom) {
       EXPECT_EQ(window.sfl.Picture(), window.sfl2.Picture());
       EXPECT_EQ(window.nsfl.Picture(), window.nsfl1.Picture());

@@ -12,8 +12,8 @@ TEST_F(MainWindowTest, SettingsLoadHandsEachLineToItsComponent) {
     std::optional<std::vector<std::string>> lines;  // none: no settings file
     std::string pth, tim, tim2;
     std::int32_t mode;
-    const char* sflFace;  // the stored face sfl shows, or nullptr for its creation face
-    std::string listed;   // the picture list's folder
+    const char* randomFace;  // the stored face sfl shows, or nullptr for its creation face
+    std::string listed;      // the picture list's folder
   };
   const std::vector<Case> cases = {
       {"first run", std::nullopt, "C:\\Program\\", "0", "0", 0, nullptr, "C:\\"},
@@ -40,7 +40,8 @@ TEST_F(MainWindowTest, SettingsLoadHandsEachLineToItsComponent) {
     EXPECT_EQ(window.tim.Caption(), c.tim);
     EXPECT_EQ(window.tim2.Text(), c.tim2);
     EXPECT_EQ(window.SelectionMode, c.mode);
-    const TImage* face = c.sflFace ? dynamic_cast<const TImage*>(window.FindComponent(c.sflFace)) : nullptr;
+    const TImage* face =
+        c.randomFace ? dynamic_cast<const TImage*>(window.FindComponent(c.randomFace)) : nullptr;
     if (face) {
       EXPECT_EQ(window.sfl.Picture(), face->Picture());
     } else {
