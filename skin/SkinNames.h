@@ -7,34 +7,20 @@
 namespace pix::skin {
 
 // One picture for each image component of the main window.
-inline constexpr const char* kBack = "BACK";
-inline constexpr const char* kLogo = "LOGO";
-inline constexpr const char* kVpr = "VPR";
-inline constexpr const char* kMin = "MIN";
-inline constexpr const char* kHlt = "HLT";
-inline constexpr const char* kMinBut = "MINBUT";
-inline constexpr const char* kAuthprg = "AUTHPRG";
-inline constexpr const char* kSfl = "SFL";
-inline constexpr const char* kNsfl = "NSFL";
-inline constexpr const char* kNsfl1 = "NSFL1";
-inline constexpr const char* kNsfl2 = "NSFL2";
-inline constexpr const char* kSfl1 = "SFL1";
-inline constexpr const char* kSfl2 = "SFL2";
-
-// The same pictures under the names the window knows them by.
-inline constexpr const char* kBackground = "BACK";
-inline constexpr const char* kAboutButton = "LOGO";
-inline constexpr const char* kHelpButton = "VPR";
-inline constexpr const char* kMinimizeButton = "MIN";
-inline constexpr const char* kExitButton = "HLT";
-inline constexpr const char* kStopButton = "MINBUT";
-inline constexpr const char* kAboutPanel = "AUTHPRG";
-inline constexpr const char* kRandomSwitch = "SFL";
-inline constexpr const char* kSequenceSwitch = "NSFL";
-inline constexpr const char* kRandomOff = "SFL1";
-inline constexpr const char* kRandomOn = "SFL2";
-inline constexpr const char* kSequenceOff = "NSFL1";
-inline constexpr const char* kSequenceOn = "NSFL2";
+inline constexpr const char* kBackground = "BACKGROUND";     // the narrow window's skin
+inline constexpr const char* kAboutButton = "ABOUT_BUTTON";  // opens and closes the author panel
+inline constexpr const char* kHelpButton = "HELP_BUTTON";
+inline constexpr const char* kMinimizeButton = "MINIMIZE_BUTTON";
+inline constexpr const char* kExitButton = "EXIT_BUTTON";
+inline constexpr const char* kStopButton = "STOP_BUTTON";  // stops the countdown
+inline constexpr const char* kAboutPanel = "ABOUT_PANEL";  // the author panel
+// Each switch's face as the window is created, and its off and on faces.
+inline constexpr const char* kRandomSwitch = "RANDOM_SWITCH";
+inline constexpr const char* kSequenceSwitch = "SEQUENCE_SWITCH";
+inline constexpr const char* kSequenceOff = "SEQUENCE_OFF";
+inline constexpr const char* kSequenceOn = "SEQUENCE_ON";
+inline constexpr const char* kRandomOff = "RANDOM_OFF";
+inline constexpr const char* kRandomOn = "RANDOM_ON";
 
 // The file widgets' glyphs: 16 colours, the bottom-left pixel's colour is
 // the transparent one.
@@ -52,8 +38,9 @@ inline constexpr const char* kRam = "RAM";
 // The program's icon (an ICON resource; all the others are BITMAP resources).
 inline constexpr const char* kMainIcon = "MAINICON";
 
-inline constexpr std::array kComponentPictures = {kBack, kLogo, kVpr,   kMin,   kHlt,  kMinBut, kAuthprg,
-                                                  kSfl,  kNsfl, kNsfl1, kNsfl2, kSfl1, kSfl2};
+inline constexpr std::array kComponentPictures = {
+    kBackground,   kAboutButton,    kHelpButton,  kMinimizeButton, kExitButton, kStopButton, kAboutPanel,
+    kRandomSwitch, kSequenceSwitch, kSequenceOff, kSequenceOn,     kRandomOff,  kRandomOn};
 inline constexpr std::array kGlyphs = {kOpenFolder, kCurrentFolder, kClosedFolder, kExecutable, kUnknownFile,
                                        kFloppy,     kHard,          kNetwork,      kCdRom,      kRam};
 

@@ -216,11 +216,11 @@ case_switches_show_their_faces_and_save_the_mode() {
   dir=$(new_case switches)
   write_settings "$dir" "$(win_path "$dir")\\" 0 0 -1
   gui_start "$dir" || { case_failures+=("the window did not open"); return; }
-  gui_region_is 219 32 sfl2 || case_failures+=("random mode: sfl does not show sfl2")
-  gui_region_is 219 66 nsfl1 || case_failures+=("random mode: nsfl does not show nsfl1")
+  gui_region_is 219 32 random-on || case_failures+=("random mode: the random switch does not show random-on")
+  gui_region_is 219 66 sequence-off || case_failures+=("random mode: the sequence switch does not show sequence-off")
   gui_click 227 75  # the one-after-another switch
-  gui_poll gui_region_is 219 66 nsfl2 || case_failures+=("sequence mode: nsfl does not show nsfl2")
-  gui_region_is 219 32 sfl1 || case_failures+=("sequence mode: sfl does not show sfl1")
+  gui_poll gui_region_is 219 66 sequence-on || case_failures+=("sequence mode: the sequence switch does not show sequence-on")
+  gui_region_is 219 32 random-off || case_failures+=("sequence mode: the random switch does not show random-off")
   gui_click_exit
   gui_wait_end
   expect_settings "$dir" "$(win_path "$dir")\\" 0 1 -1

@@ -91,15 +91,15 @@ button_at() {
 # where text is drawn (the folder list and the delay label).
 expected_window() {
   local out=$1
-  convert "$GUI_ART/back.bmp" \
-    "$GUI_ART/logo.bmp" -geometry +207+174 -composite \
-    "$GUI_ART/vpr.bmp" -geometry +250+17 -composite \
-    "$GUI_ART/min.bmp" -geometry +250+50 -composite \
-    "$GUI_ART/hlt.bmp" -geometry +250+83 -composite \
-    "$GUI_ART/MinBut.bmp" -geometry +247+148 -composite \
-    "$GUI_ART/authprg.bmp" -geometry +275+0 -composite \
-    "$GUI_ART/sfl.bmp" -geometry +219+32 -composite \
-    "$GUI_ART/nsfl.bmp" -geometry +219+66 -composite \
+  convert "$GUI_ART/background.bmp" \
+    "$GUI_ART/about-button.bmp" -geometry +207+174 -composite \
+    "$GUI_ART/help-button.bmp" -geometry +250+17 -composite \
+    "$GUI_ART/minimize-button.bmp" -geometry +250+50 -composite \
+    "$GUI_ART/exit-button.bmp" -geometry +250+83 -composite \
+    "$GUI_ART/stop-button.bmp" -geometry +247+148 -composite \
+    "$GUI_ART/about-panel.bmp" -geometry +275+0 -composite \
+    "$GUI_ART/random-switch.bmp" -geometry +219+32 -composite \
+    "$GUI_ART/sequence-switch.bmp" -geometry +219+66 -composite \
     "$out"
   mask_text_places "$out"
 }
@@ -139,13 +139,13 @@ case_screenshot_of_the_first_run() {
   if ! gui_poll 10 window_matches_skin; then
     cp "$GUI_SCRATCH/expected-window.png" "$GUI_OUT/window-expected.png"
     compare "$GUI_SCRATCH/window-masked.png" "$GUI_OUT/window-expected.png" "$GUI_OUT/window-diff.png" 2>/dev/null
-    gui_expect "the skin, the buttons, the switches and one column of authprg match the bitmaps \
+    gui_expect "the skin, the buttons, the switches and one column of about-panel match the bitmaps \
 ($(gui_differing "$GUI_SCRATCH/window-masked.png" "$GUI_OUT/window-expected.png") pixels differ; see build/gui/)" false
   fi
-  convert "$GUI_ART/authprg.bmp" -crop 1x196+0+0 +repage "$GUI_SCRATCH/authprg-column.png"
-  gui_expect "the last column shows the first column of authprg" \
+  convert "$GUI_ART/about-panel.bmp" -crop 1x196+0+0 +repage "$GUI_SCRATCH/about-panel-column.png"
+  gui_expect "the last column shows the first column of about-panel" \
     test "$(convert "$GUI_OUT/window.png" -crop 1x196+275+0 +repage png:- | compare -metric AE - \
-      "$GUI_SCRATCH/authprg-column.png" null: 2>&1)" == 0
+      "$GUI_SCRATCH/about-panel-column.png" null: 2>&1)" == 0
 
   # The folder list: C:\, PixGui, shot (current, highlighted), then sub01 to
   # sub07 in the ten rows, each glyph at its indent.
@@ -153,10 +153,10 @@ case_screenshot_of_the_first_run() {
   highlight=$(gui_pixel "$GUI_OUT/window.png" 140 $(($(row_y 2) + 8)))
   for row in 0 1 2 3 4 5 6 7 8 9; do
     case $row in
-      0) glyph=OPENFOLDER indent=2 ;;
-      1) glyph=OPENFOLDER indent=6 ;;
-      2) glyph=CURRENTFOLDER indent=10 ;;
-      *) glyph=CLOSEDFOLDER indent=14 ;;
+      0) glyph=open-folder indent=2 ;;
+      1) glyph=open-folder indent=6 ;;
+      2) glyph=current-folder indent=10 ;;
+      *) glyph=closed-folder indent=14 ;;
     esac
     background=$LIST_GREY
     ((row == 2)) && background=$highlight
@@ -173,7 +173,7 @@ case_screenshot_of_the_first_run() {
   convert -size 24x13 "xc:rgb($LIST_GREY)" "$GUI_SCRATCH/grey.png"
   gui_expect "the first row's text is drawn" text_drawn_over $((LIST_X + 2 + 16 + 4)) "$(row_y 0)" 24 13 \
     "$GUI_SCRATCH/grey.png"
-  convert "$GUI_ART/back.bmp" -crop 31x13+213+138 +repage "$GUI_SCRATCH/label-place.png"
+  convert "$GUI_ART/background.bmp" -crop 31x13+213+138 +repage "$GUI_SCRATCH/label-place.png"
   gui_expect "the delay label's text is drawn" text_drawn_over 213 138 31 13 "$GUI_SCRATCH/label-place.png"
 }
 
@@ -203,9 +203,13 @@ case_buttons_move_while_pressed() {
     read -r name _ <<<"$entry"
     # Mode 0 shows the random switch on and the other one off.
     case $name in
-      nsfl) face=nsfl1 ;;
-      sfl) face=sfl2 ;;
-      *) face=$name ;;
+      nsfl) face=sequence-off ;;
+      sfl) face=random-on ;;
+      vpr) face=help-button ;;
+      min) face=minimize-button ;;
+      hlt) face=exit-button ;;
+      logo) face=about-button ;;
+      MinBut) face=stop-button ;;
     esac
     gui_move $(centre_of "$name")
     gui_press
@@ -215,7 +219,7 @@ case_buttons_move_while_pressed() {
     case $name in
       logo)
         gui_expect "logo widens the window to 469" gui_poll 10 gui_width_is 469
-        gui_expect "the author panel shows whole" gui_poll 10 gui_region_is 275 0 authprg
+        gui_expect "the author panel shows whole" gui_poll 10 gui_region_is 275 0 about-panel
         gui_click $(centre_of logo)
         gui_expect "logo again narrows it to 276" gui_poll 10 gui_width_is 276
         ;;
@@ -240,12 +244,12 @@ case_left_press_dragged_off_releases_on_its_button() {
   }
   gui_move $(centre_of nsfl)
   gui_press
-  gui_expect "nsfl is pressed" button_at nsfl nsfl 2 2
+  gui_expect "nsfl is pressed" button_at nsfl sequence-switch 2 2
   gui_move $(centre_of sfl)
   gui_release
   # nsfl's command ran: one after another, so sfl shows its off face.
-  gui_expect "nsfl is back home with its on face" button_at nsfl nsfl2 0 0
-  gui_expect "sfl did not move and shows its off face" button_at sfl sfl1 0 0
+  gui_expect "nsfl is back home with its on face" button_at nsfl sequence-on 0 0
+  gui_expect "sfl did not move and shows its off face" button_at sfl random-off 0 0
 }
 
 # A right press holds nothing: released elsewhere, its button stays down.
@@ -257,14 +261,14 @@ case_right_press_released_elsewhere_stays_down() {
   }
   gui_move $(centre_of vpr)
   gui_press 3
-  gui_expect "vpr is pressed" button_at vpr vpr 2 2
+  gui_expect "vpr is pressed" button_at vpr help-button 2 2
   gui_move $BARE_SKIN
   gui_release 3
   gui_move $(($(button_field vpr 1) + 10)) $(($(button_field vpr 2) + 11))
   gui_press 3
-  gui_expect "a second press finds it still down and moves it further" button_at vpr vpr 4 4
+  gui_expect "a second press finds it still down and moves it further" button_at vpr help-button 4 4
   gui_release 3
-  gui_expect "its release moves it back by 2 only" button_at vpr vpr 2 2
+  gui_expect "its release moves it back by 2 only" button_at vpr help-button 2 2
 }
 
 # --- the application window: minimize, restore, the taskbar's Close --------
@@ -301,7 +305,7 @@ case_started_minimized() {
   local place="place=$(((SCREEN_WIDTH - 276) / 2)),$(((SCREEN_HEIGHT - 196) / 2)),276,196"
   gui_expect "restored, the window shows centred at its width of 276" gui_poll 10 gui_state_has "$place"
   gui_expect "and painted" gui_poll 10 gui_locate
-  gui_expect "with the skin on it" gui_poll 10 gui_region_is 0 0 back_corner
+  gui_expect "with the skin on it" gui_poll 10 gui_region_is 0 0 background_corner
 }
 
 # A shortcut set to run maximized. (Without a window manager Wine leaves a
@@ -314,7 +318,7 @@ case_started_maximized() {
   }
   gui_expect "the window is shown maximized" gui_poll 10 gui_state_has main=maximized
   gui_expect "and painted" gui_poll 10 gui_locate
-  gui_expect "with the skin at its top left" gui_poll 10 gui_region_is 0 0 back_corner
+  gui_expect "with the skin at its top left" gui_poll 10 gui_region_is 0 0 background_corner
 }
 
 # The taskbar's Close ends the program with 0 and saves nothing.
@@ -429,7 +433,7 @@ case_double_click_opens_a_subfolder() {
   local highlight
   highlight=$(gui_pixel "$GUI_SCRATCH/now.png" 140 $(($(row_y 3) + 8)))
   gui_expect "and becomes the current folder" \
-    gui_poll 10 gui_glyph_is $((LIST_X + 14)) "$(row_y 3)" CURRENTFOLDER "$highlight"
+    gui_poll 10 gui_glyph_is $((LIST_X + 14)) "$(row_y 3)" current-folder "$highlight"
   convert -size 150x96 "xc:rgb($LIST_GREY)" "$GUI_SCRATCH/empty-rows.png"
   # The list's hint shows below the resting mouse, over these rows.
   gui_move $BARE_SKIN

@@ -1,4 +1,5 @@
 #include "skin/SkinNames.h"
+#include "support/SkinFiles.h"
 #include "tools/skingen/Artwork.h"
 
 #include <gtest/gtest.h>
@@ -110,14 +111,29 @@ struct PictureCase {
 };
 
 const std::vector<PictureCase> kPictures = {
-    {"back.bmp", 276, 196, 24},      {"logo.bmp", 60, 12, 24},      {"vpr.bmp", 17, 18, 24},
-    {"min.bmp", 17, 18, 24},         {"hlt.bmp", 17, 18, 24},       {"MinBut.bmp", 11, 11, 24},
-    {"authprg.bmp", 194, 196, 24},   {"sfl.bmp", 17, 18, 24},       {"nsfl.bmp", 17, 18, 24},
-    {"nsfl1.bmp", 17, 18, 24},       {"nsfl2.bmp", 17, 18, 24},     {"sfl1.bmp", 17, 18, 24},
-    {"sfl2.bmp", 17, 18, 24},        {"OPENFOLDER.bmp", 16, 15, 4}, {"CURRENTFOLDER.bmp", 16, 15, 4},
-    {"CLOSEDFOLDER.bmp", 16, 15, 4}, {"EXECUTABLE.bmp", 16, 15, 4}, {"UNKNOWNFILE.bmp", 16, 15, 4},
-    {"FLOPPY.bmp", 16, 11, 4},       {"HARD.bmp", 16, 11, 4},       {"NETWORK.bmp", 16, 11, 4},
-    {"CDROM.bmp", 16, 11, 4},        {"RAM.bmp", 16, 11, 4},
+    {"background.bmp", 276, 196, 24},
+    {"about-button.bmp", 60, 12, 24},
+    {"help-button.bmp", 17, 18, 24},
+    {"minimize-button.bmp", 17, 18, 24},
+    {"exit-button.bmp", 17, 18, 24},
+    {"stop-button.bmp", 11, 11, 24},
+    {"about-panel.bmp", 194, 196, 24},
+    {"random-switch.bmp", 17, 18, 24},
+    {"sequence-switch.bmp", 17, 18, 24},
+    {"sequence-off.bmp", 17, 18, 24},
+    {"sequence-on.bmp", 17, 18, 24},
+    {"random-off.bmp", 17, 18, 24},
+    {"random-on.bmp", 17, 18, 24},
+    {"open-folder.bmp", 16, 15, 4},
+    {"current-folder.bmp", 16, 15, 4},
+    {"closed-folder.bmp", 16, 15, 4},
+    {"EXECUTABLE.bmp", 16, 15, 4},
+    {"UNKNOWNFILE.bmp", 16, 15, 4},
+    {"FLOPPY.bmp", 16, 11, 4},
+    {"HARD.bmp", 16, 11, 4},
+    {"NETWORK.bmp", 16, 11, 4},
+    {"CDROM.bmp", 16, 11, 4},
+    {"RAM.bmp", 16, 11, 4},
 };
 
 class TempFolder {
@@ -194,13 +210,13 @@ TEST(SkinTest, PicturesAreUncompressedBottomUpBitmapsOfTheirSizes) {
 }
 
 TEST(SkinTest, RandomSwitchStartsOnItsOnFace) {
-  EXPECT_TRUE(Load("sfl.bmp").pixels == Load("sfl2.bmp").pixels);
+  EXPECT_TRUE(Load("random-switch.bmp").pixels == Load("random-on.bmp").pixels);
 }
 
 TEST(SkinTest, SequenceSwitchStartsOnAnOffFaceOfItsOwn) {
-  const Bmp nsfl = Load("nsfl.bmp");
-  EXPECT_FALSE(nsfl.pixels == Load("nsfl1.bmp").pixels);
-  EXPECT_EQ(std::count_if(nsfl.pixels.begin(), nsfl.pixels.end(), IsGreen), 0);
+  const Bmp sequenceSwitch = Load("sequence-switch.bmp");
+  EXPECT_FALSE(sequenceSwitch.pixels == Load("sequence-off.bmp").pixels);
+  EXPECT_EQ(std::count_if(sequenceSwitch.pixels.begin(), sequenceSwitch.pixels.end(), IsGreen), 0);
 }
 
 struct FaceCase {
@@ -209,8 +225,10 @@ struct FaceCase {
 };
 
 TEST(SkinTest, OnFacesShowGreenAndOffFacesRed) {
-  const std::vector<FaceCase> cases = {
-      {"sfl2.bmp", true}, {"nsfl2.bmp", true}, {"sfl1.bmp", false}, {"nsfl1.bmp", false}};
+  const std::vector<FaceCase> cases = {{"random-on.bmp", true},
+                                       {"sequence-on.bmp", true},
+                                       {"random-off.bmp", false},
+                                       {"sequence-off.bmp", false}};
   for (const FaceCase& c : cases) {
     SCOPED_TRACE(c.file);
     const Bmp face = Load(c.file);
@@ -226,30 +244,30 @@ TEST(SkinTest, OnFacesShowGreenAndOffFacesRed) {
 }
 
 TEST(SkinTest, TheTwoSwitchesAndTheThreeButtonsLookDifferent) {
-  EXPECT_FALSE(Load("sfl2.bmp").pixels == Load("nsfl2.bmp").pixels);
-  EXPECT_FALSE(Load("sfl1.bmp").pixels == Load("nsfl1.bmp").pixels);
-  EXPECT_FALSE(Load("vpr.bmp").pixels == Load("min.bmp").pixels);
-  EXPECT_FALSE(Load("vpr.bmp").pixels == Load("hlt.bmp").pixels);
-  EXPECT_FALSE(Load("min.bmp").pixels == Load("hlt.bmp").pixels);
+  EXPECT_FALSE(Load("random-on.bmp").pixels == Load("sequence-on.bmp").pixels);
+  EXPECT_FALSE(Load("random-off.bmp").pixels == Load("sequence-off.bmp").pixels);
+  EXPECT_FALSE(Load("help-button.bmp").pixels == Load("minimize-button.bmp").pixels);
+  EXPECT_FALSE(Load("help-button.bmp").pixels == Load("exit-button.bmp").pixels);
+  EXPECT_FALSE(Load("minimize-button.bmp").pixels == Load("exit-button.bmp").pixels);
 }
 
 TEST(SkinTest, DelayDigitsStandOnALightGround) {
   // The delay label is transparent and writes black digits at 213,138 in 31 x 13.
-  const Bmp back = Load("back.bmp");
+  const Bmp background = Load("background.bmp");
   for (int y = 138; y < 138 + 13; ++y) {
     for (int x = 213; x < 213 + 31; ++x) {
-      EXPECT_GT(Luminance(back.At(x, y)), 150) << x << "," << y;
+      EXPECT_GT(Luminance(background.At(x, y)), 150) << x << "," << y;
     }
   }
 }
 
-TEST(SkinTest, AuthorPanelsFirstColumnClosesTheNarrowWindow) {
-  // At width 276 the window's last column is the author panel's first.
-  const Bmp author = Load("authprg.bmp");
-  const Bmp back = Load("back.bmp");
+TEST(SkinTest, AboutPanelsFirstColumnClosesTheNarrowWindow) {
+  // At width 276 the window's last column is the about panel's first.
+  const Bmp aboutPanel = Load("about-panel.bmp");
+  const Bmp background = Load("background.bmp");
   for (int y = 0; y < 196; ++y) {
-    EXPECT_LT(Luminance(author.At(0, y)), 24) << y;
-    EXPECT_EQ(author.At(0, y), back.At(0, y)) << y;  // the same outline as the left edge
+    EXPECT_LT(Luminance(aboutPanel.At(0, y)), 24) << y;
+    EXPECT_EQ(aboutPanel.At(0, y), background.At(0, y)) << y;  // the same outline as the left edge
   }
 }
 
@@ -268,7 +286,7 @@ TEST(SkinTest, GlyphsHaveASeeThroughBackgroundInTheirBottomLeftColour) {
 }
 
 TEST(SkinTest, IconIsOne32By32ImageOf256Colours) {
-  const Bytes b = ReadFile(kArt / "MAINICON.ico");
+  const Bytes b = ReadFile(kArt / test::kSkinIcon.file);
   ASSERT_GE(b.size(), 22u + 40u);
   EXPECT_EQ(U16(b, 0), 0u);
   EXPECT_EQ(U16(b, 2), 1u);  // an icon, not a cursor
@@ -294,7 +312,9 @@ TEST(SkinTest, IconIsOne32By32ImageOf256Colours) {
   EXPECT_LT(seeThrough, 32 * 32 / 2);
 }
 
-TEST(SkinTest, ResourceScriptNamesEveryPictureAndTheIcon) {
+// Each name of SkinNames.h is built from its own file, and skin.rc builds
+// nothing else: a name bound to a wrong picture would show it in the window.
+TEST(SkinTest, ResourceScriptBuildsEachNameFromItsOwnFile) {
   std::ifstream in(kArt.parent_path() / "skin.rc");
   ASSERT_TRUE(in) << "skin.rc";
   const std::regex entry(R"(^\s*(\w+)\s+(BITMAP|ICON)\s+"([^"]+)\"\s*$)");
@@ -305,21 +325,46 @@ TEST(SkinTest, ResourceScriptNamesEveryPictureAndTheIcon) {
     if (!std::regex_match(line, m, entry)) continue;
     EXPECT_TRUE(named.emplace(m[1], std::pair{m[2].str(), m[3].str()}).second) << "twice: " << m[1];
   }
-  std::vector<std::pair<std::string, std::string>> expected;  // name, type
-  expected.reserve(std::size(skin::kComponentPictures) + std::size(skin::kGlyphs) + 1);
-  for (const char* name : skin::kComponentPictures)
-    expected.emplace_back(name, "BITMAP");
-  for (const char* name : skin::kGlyphs)
-    expected.emplace_back(name, "BITMAP");
-  expected.emplace_back(skin::kMainIcon, "ICON");
+  struct Expected {
+    const char* name;
+    const char* type;
+    const char* file;
+  };
+  std::vector<Expected> expected;
+  expected.reserve(test::kSkinBitmaps.size() + 1);
+  for (const test::SkinFile& bitmap : test::kSkinBitmaps)
+    expected.push_back({bitmap.name, "BITMAP", bitmap.file});
+  expected.push_back({test::kSkinIcon.name, "ICON", test::kSkinIcon.file});
   EXPECT_EQ(named.size(), expected.size());
-  for (const auto& [name, type] : expected) {
-    SCOPED_TRACE(name);
-    const auto it = named.find(name);
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.name);
+    const auto it = named.find(e.name);
     ASSERT_NE(it, named.end());
-    EXPECT_EQ(it->second.first, type);
-    EXPECT_TRUE(fs::is_regular_file(kArt.parent_path() / it->second.second)) << it->second.second;
+    EXPECT_EQ(it->second.first, e.type);
+    EXPECT_EQ(it->second.second, std::string("art/") + e.file);
+    EXPECT_TRUE(fs::is_regular_file(kArt / e.file)) << e.file;
   }
+}
+
+// The table the tests bind names to files with covers every name the
+// program loads, and each file once.
+TEST(SkinTest, EveryNameThatIsLoadedHasAFileOfItsOwn) {
+  std::set<std::string> names, files;
+  for (const test::SkinFile& bitmap : test::kSkinBitmaps) {
+    EXPECT_TRUE(names.insert(bitmap.name).second) << bitmap.name;
+    EXPECT_TRUE(files.insert(bitmap.file).second) << bitmap.file;
+  }
+  std::set<std::string> loaded;
+  for (const char* name : skin::kComponentPictures)
+    loaded.insert(name);
+  for (const char* name : skin::kGlyphs)
+    loaded.insert(name);
+  EXPECT_EQ(names, loaded);
+  EXPECT_EQ(std::size(skin::kComponentPictures) + std::size(skin::kGlyphs), loaded.size()) << "a name twice";
+  std::set<std::string> pictureFiles;
+  for (const PictureCase& c : kPictures)
+    pictureFiles.insert(c.file);
+  EXPECT_EQ(files, pictureFiles);
 }
 
 }  // namespace

@@ -241,7 +241,7 @@ gui_start() {
   gui_poll gui_has_window || return 1
   gui_locate || return 1
   # Painted: the skin's top-left corner is on the screen.
-  gui_poll gui_region_is 0 0 back_corner
+  gui_poll gui_region_is 0 0 background_corner
 }
 
 # Starts the program through the driver with a show command (7: minimized,
@@ -374,7 +374,7 @@ gui_art() {
   local name=$1 file=$GUI_SCRATCH/$1.png
   if [[ ! -f $file ]]; then
     case $name in
-      back_corner) convert "$GUI_ART/back.bmp" -crop 16x16+0+0 +repage "$file" ;;
+      background_corner) convert "$GUI_ART/background.bmp" -crop 16x16+0+0 +repage "$file" ;;
       *) convert "$GUI_ART/$name.bmp" "$file" ;;
     esac
   fi

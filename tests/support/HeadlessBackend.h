@@ -4,9 +4,11 @@
 // halt ends the handler with a HaltRequested that the test catches.
 #pragma once
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -41,14 +43,19 @@ class HeadlessBackend final : public ApplicationBackend,
   }
   void StopTimer(TTimer& timer) override { running.erase(&timer); }
 
-  // PictureSource: the skin's files, found by name whatever their letter case.
+  // PictureSource: the skin's files, under the names skin.rc builds them
+  // into the program with (resource names ignore letter case).
   std::shared_ptr<const TPicture> Load(const std::string& name) override {
-    for (const auto& entry : std::filesystem::directory_iterator(PIX_SKIN_ART_DIR)) {
-      std::string stem = entry.path().stem().string();
-      for (char& c : stem)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      if (stem != name || entry.path().extension() != ".bmp") continue;
-      std::ifstream file(entry.path(), std::ios::binary);
+    const std::filesystem::path script = std::filesystem::path(PIX_SKIN_ART_DIR).parent_path() / "skin.rc";
+    std::ifstream in(script);
+    if (!in) throw std::runtime_error("cannot read " + script.string());
+    const std::regex entry(R"rc(^\s*(\w+)\s+BITMAP\s+"([^"]+)"\s*$)rc");
+    std::string line;
+    while (std::getline(in, line)) {
+      std::smatch m;
+      if (!std::regex_match(line, m, entry) || Upper(m[1].str()) != Upper(name)) continue;
+      std::ifstream file(script.parent_path() / m[2].str(), std::ios::binary);
+      if (!file) throw std::runtime_error("cannot read the picture " + m[2].str());
       std::stringstream bytes;
       bytes << file.rdbuf();
       return ReadBitmap(name, bytes.str());
@@ -92,6 +99,13 @@ class HeadlessBackend final : public ApplicationBackend,
   int loops = 0;
   std::vector<ErrorBox> errorBoxes;
   int minimized = 0;
+
+ private:
+  static std::string Upper(std::string text) {
+    for (char& c : text)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+  }
 };
 
 }  // namespace pix::test

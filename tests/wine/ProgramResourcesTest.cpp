@@ -6,10 +6,12 @@
 // Project headers only after the macros are gone.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
-#include "platform/win32/Handles.h"
 #include "skin/SkinNames.h"
+#include "support/SkinFiles.h"
 
 namespace {
 
@@ -17,19 +19,24 @@ namespace {
 class ProgramFile {
  public:
   ProgramFile() : module_(::LoadLibraryExA(PIX_PROGRAM_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-  HMODULE get() const { return module_.get(); }
+  ProgramFile(const ProgramFile&) = delete;
+  ProgramFile& operator=(const ProgramFile&) = delete;
+  ~ProgramFile() {
+    if (module_) ::FreeLibrary(module_);
+  }
+  HMODULE get() const { return module_; }
 
   std::string Resource(LPCSTR name, LPCSTR type) const {
-    HRSRC found = ::FindResourceA(get(), name, type);
+    HRSRC found = ::FindResourceA(module_, name, type);
     if (!found) return {};
-    HGLOBAL loaded = ::LoadResource(get(), found);
+    HGLOBAL loaded = ::LoadResource(module_, found);
     const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    return bytes ? std::string(static_cast<const char*>(bytes), ::SizeofResource(get(), found))
+    return bytes ? std::string(static_cast<const char*>(bytes), ::SizeofResource(module_, found))
                  : std::string();
   }
 
  private:
-  pix::win32::UniqueModule module_;
+  HMODULE module_;
 };
 
 TEST(ProgramResources, ManifestRunsAsInvokerWithCommonControls) {
@@ -37,9 +44,9 @@ TEST(ProgramResources, ManifestRunsAsInvokerWithCommonControls) {
   ASSERT_NE(program.get(), nullptr) << PIX_PROGRAM_PATH;
   const std::string manifest = program.Resource(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
   ASSERT_FALSE(manifest.empty());
-  const char* const ownVersion = "version=\"" PIX_VERSION ".0\"";
-  for (const char* needed : {"level=\"asInvoker\"", "Microsoft.Windows.Common-Controls",
-                             "version=\"6.0.0.0\"", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a", ownVersion}) {
+  for (const char* needed :
+       {"level=\"asInvoker\"", "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"",
+        "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a", "version=\"" PIX_VERSION ".0\""}) {
     SCOPED_TRACE(needed);
     EXPECT_NE(manifest.find(needed), std::string::npos);
   }
@@ -64,25 +71,35 @@ TEST(ProgramResources, VersionComesFromTheProject) {
   EXPECT_EQ(fileVersion, PIX_VERSION);
 }
 
-TEST(ProgramResources, EveryPictureAndTheIconAreBuiltIn) {
+std::string ArtFile(const char* name) {
+  std::ifstream in(std::string(PIX_SKIN_ART_PATH) + "\\" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(ProgramResources, EveryPictureIsBuiltInUnderItsNameFromItsOwnFile) {
   ProgramFile program;
-  for (const char* name : pix::skin::kComponentPictures) {
-    SCOPED_TRACE(name);
-    EXPECT_FALSE(program.Resource(name, MAKEINTRESOURCEA(2)).empty());
+  ASSERT_NE(program.get(), nullptr) << PIX_PROGRAM_PATH;
+  for (const pix::test::SkinFile& bitmap : pix::test::kSkinBitmaps) {
+    SCOPED_TRACE(bitmap.name);
+    const std::string file = ArtFile(bitmap.file);
+    ASSERT_GT(file.size(), 14u) << bitmap.file;
+    // A BITMAP resource is the file without its 14-byte file header.
+    EXPECT_TRUE(program.Resource(bitmap.name, MAKEINTRESOURCEA(2)) == file.substr(14)) << bitmap.file;
   }
-  for (const char* name : pix::skin::kGlyphs) {
-    SCOPED_TRACE(name);
-    EXPECT_FALSE(program.Resource(name, MAKEINTRESOURCEA(2)).empty());
-  }
-  const pix::win32::UniqueIcon icon(
-      static_cast<HICON>(::LoadImageA(program.get(), pix::skin::kMainIcon, IMAGE_ICON, 32, 32, 0)));
-  ASSERT_NE(icon.get(), nullptr);
+}
+
+TEST(ProgramResources, TheIconIsBuiltIn) {
+  ProgramFile program;
+  HICON icon = static_cast<HICON>(::LoadImageA(program.get(), pix::skin::kMainIcon, IMAGE_ICON, 32, 32, 0));
+  ASSERT_NE(icon, nullptr);
   ICONINFO info{};
-  ASSERT_TRUE(::GetIconInfo(icon.get(), &info));
-  const pix::win32::UniqueBitmap colourBitmap(info.hbmColor), maskBitmap(info.hbmMask);
+  ASSERT_TRUE(::GetIconInfo(icon, &info));
   BITMAP colour{};
-  ::GetObjectA(colourBitmap.get(), sizeof colour, &colour);
+  ::GetObjectA(info.hbmColor, sizeof colour, &colour);
   EXPECT_EQ(colour.bmWidth, 32);
+  ::DeleteObject(info.hbmColor);
+  ::DeleteObject(info.hbmMask);
+  ::DestroyIcon(icon);
 }
 
 }  // namespace

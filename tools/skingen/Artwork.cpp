@@ -148,7 +148,7 @@ void RedSymbol(Image& im, const Shape& shape) {
   PaintAll(im, shape, kRed);
 }
 
-Image HelpFace() {
+Image HelpButtonFace() {
   Image im = Face(17, 18);
   // The hook of the "?" from its left end over the top, then down into its stem.
   const Shape hook = Sector(Ring(8.5, 6.6, 1.7, 3.7), 8.5, 6.6, 0.60, 0.80, -1.0, 0.05);
@@ -159,13 +159,13 @@ Image HelpFace() {
   return im;
 }
 
-Image MinimizeFace() {
+Image MinimizeButtonFace() {
   Image im = Face(17, 18);
   RedSymbol(im, RoundRect(4.5, 11.0, 8.0, 2.5, 0.6));
   return im;
 }
 
-Image ExitFace() {
+Image ExitButtonFace() {
   Image im = Face(17, 18);
   // A power sign: a ring open at the top with a bar through the gap.
   const Shape ring = Sector(Ring(8.5, 9.5, 3.1, 4.9), 8.5, 9.5, -0.62, -0.78, 0.62, -0.78);
@@ -174,7 +174,7 @@ Image ExitFace() {
   return im;
 }
 
-Image StopFace() {
+Image StopButtonFace() {
   Image im = Face(11, 11);
   RedSymbol(im, RoundRect(3.0, 3.0, 5.0, 5.0, 0.7));
   return im;
@@ -229,7 +229,7 @@ Image SwitchFace(SwitchSymbol symbol, Lamp lamp) {
   return im;
 }
 
-Image LogoFace() {
+Image AboutButtonFace() {
   Image im = Face(60, 12);
   constexpr std::string_view kWord = "ABOUT";
   const int width = TextWidth(FontFace::Text, kWord) + 3 + 3;
@@ -303,7 +303,7 @@ void Readout(Image& im, int x, int y, int w, int h) {
   im.HLine(x, y, w, Mix(kLcdTop, kRimDark, 0.25));
 }
 
-Image Back() {
+Image Background() {
   Image im = Panel(276, 196, 1);
   // No screw at the bottom right: the about button's socket needs the room.
   for (auto [x, y] : {std::pair{7.5, 7.5}, std::pair{7.5, 188.5}, std::pair{268.5, 7.5}}) {
@@ -383,7 +383,7 @@ Mask Scale2x(const Mask& in) {
   return out;
 }
 
-Image Author() {
+Image AboutPanel() {
   Image im = Panel(194, 196, 2);
   for (auto [x, y] :
        {std::pair{7.5, 7.5}, std::pair{7.5, 188.5}, std::pair{186.5, 7.5}, std::pair{186.5, 188.5}}) {
@@ -701,23 +701,23 @@ std::vector<OutputFile> RenderAll() {
     files.push_back({std::move(name), EncodeBmp4(im)});
   };
 
-  add24("back.bmp", Back());
-  add24("logo.bmp", LogoFace());
-  add24("vpr.bmp", HelpFace());
-  add24("min.bmp", MinimizeFace());
-  add24("hlt.bmp", ExitFace());
-  add24("MinBut.bmp", StopFace());
-  add24("authprg.bmp", Author());
-  add24("sfl.bmp", SwitchFace(SwitchSymbol::Die, Lamp::Green));
-  add24("nsfl.bmp", SwitchFace(SwitchSymbol::Sequence, Lamp::Unlit));
-  add24("nsfl1.bmp", SwitchFace(SwitchSymbol::Sequence, Lamp::Red));
-  add24("nsfl2.bmp", SwitchFace(SwitchSymbol::Sequence, Lamp::Green));
-  add24("sfl1.bmp", SwitchFace(SwitchSymbol::Die, Lamp::Red));
-  add24("sfl2.bmp", SwitchFace(SwitchSymbol::Die, Lamp::Green));
+  add24("background.bmp", Background());
+  add24("about-button.bmp", AboutButtonFace());
+  add24("help-button.bmp", HelpButtonFace());
+  add24("minimize-button.bmp", MinimizeButtonFace());
+  add24("exit-button.bmp", ExitButtonFace());
+  add24("stop-button.bmp", StopButtonFace());
+  add24("about-panel.bmp", AboutPanel());
+  add24("random-switch.bmp", SwitchFace(SwitchSymbol::Die, Lamp::Green));
+  add24("sequence-switch.bmp", SwitchFace(SwitchSymbol::Sequence, Lamp::Unlit));
+  add24("sequence-off.bmp", SwitchFace(SwitchSymbol::Sequence, Lamp::Red));
+  add24("sequence-on.bmp", SwitchFace(SwitchSymbol::Sequence, Lamp::Green));
+  add24("random-off.bmp", SwitchFace(SwitchSymbol::Die, Lamp::Red));
+  add24("random-on.bmp", SwitchFace(SwitchSymbol::Die, Lamp::Green));
 
-  add4("OPENFOLDER.bmp", Glyph(kOpenFolder));
-  add4("CURRENTFOLDER.bmp", Glyph(kCurrentFolder));
-  add4("CLOSEDFOLDER.bmp", Glyph(kClosedFolder));
+  add4("open-folder.bmp", Glyph(kOpenFolder));
+  add4("current-folder.bmp", Glyph(kCurrentFolder));
+  add4("closed-folder.bmp", Glyph(kClosedFolder));
   add4("EXECUTABLE.bmp", Glyph(kExecutable));
   add4("UNKNOWNFILE.bmp", Glyph(kUnknownFile));
   add4("FLOPPY.bmp", Glyph(kFloppy));
