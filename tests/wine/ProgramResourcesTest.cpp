@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/win32/Handles.h"
 #include "skin/SkinNames.h"
 #include "support/SkinFiles.h"
 
@@ -19,24 +20,19 @@ namespace {
 class ProgramFile {
  public:
   ProgramFile() : module_(::LoadLibraryExA(PIX_PROGRAM_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-  ProgramFile(const ProgramFile&) = delete;
-  ProgramFile& operator=(const ProgramFile&) = delete;
-  ~ProgramFile() {
-    if (module_) ::FreeLibrary(module_);
-  }
-  HMODULE get() const { return module_; }
+  HMODULE get() const { return module_.get(); }
 
   std::string Resource(LPCSTR name, LPCSTR type) const {
-    HRSRC found = ::FindResourceA(module_, name, type);
+    HRSRC found = ::FindResourceA(get(), name, type);
     if (!found) return {};
-    HGLOBAL loaded = ::LoadResource(module_, found);
+    HGLOBAL loaded = ::LoadResource(get(), found);
     const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    return bytes ? std::string(static_cast<const char*>(bytes), ::SizeofResource(module_, found))
+    return bytes ? std::string(static_cast<const char*>(bytes), ::SizeofResource(get(), found))
                  : std::string();
   }
 
  private:
-  HMODULE module_;
+  pix::win32::UniqueModule module_;
 };
 
 TEST(ProgramResources, ManifestRunsAsInvokerWithCommonControls) {
@@ -44,9 +40,9 @@ TEST(ProgramResources, ManifestRunsAsInvokerWithCommonControls) {
   ASSERT_NE(program.get(), nullptr) << PIX_PROGRAM_PATH;
   const std::string manifest = program.Resource(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
   ASSERT_FALSE(manifest.empty());
-  for (const char* needed :
-       {"level=\"asInvoker\"", "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"",
-        "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a", "version=\"" PIX_VERSION ".0\""}) {
+  const char* const ownVersion = "version=\"" PIX_VERSION ".0\"";
+  for (const char* needed : {"level=\"asInvoker\"", "Microsoft.Windows.Common-Controls",
+                             "version=\"6.0.0.0\"", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a", ownVersion}) {
     SCOPED_TRACE(needed);
     EXPECT_NE(manifest.find(needed), std::string::npos);
   }
@@ -90,16 +86,15 @@ TEST(ProgramResources, EveryPictureIsBuiltInUnderItsNameFromItsOwnFile) {
 
 TEST(ProgramResources, TheIconIsBuiltIn) {
   ProgramFile program;
-  HICON icon = static_cast<HICON>(::LoadImageA(program.get(), pix::skin::kMainIcon, IMAGE_ICON, 32, 32, 0));
-  ASSERT_NE(icon, nullptr);
+  const pix::win32::UniqueIcon icon(
+      static_cast<HICON>(::LoadImageA(program.get(), pix::skin::kMainIcon, IMAGE_ICON, 32, 32, 0)));
+  ASSERT_NE(icon.get(), nullptr);
   ICONINFO info{};
-  ASSERT_TRUE(::GetIconInfo(icon, &info));
+  ASSERT_TRUE(::GetIconInfo(icon.get(), &info));
+  const pix::win32::UniqueBitmap colourBitmap(info.hbmColor), maskBitmap(info.hbmMask);
   BITMAP colour{};
-  ::GetObjectA(info.hbmColor, sizeof colour, &colour);
+  ::GetObjectA(colourBitmap.get(), sizeof colour, &colour);
   EXPECT_EQ(colour.bmWidth, 32);
-  ::DeleteObject(info.hbmColor);
-  ::DeleteObject(info.hbmMask);
-  ::DestroyIcon(icon);
 }
 
 }  // namespace
