@@ -99,7 +99,8 @@ TEST_F(CommandsTest, ModeSwitches) {
                  ((c.clicked == &MainWindow::randomSwitch) ? " random" : " sequence"));
     MainWindow& window = StartStopped({"C:\\Program\\", "0", std::to_string(c.before), "-1"});
     ASSERT_EQ(window.Mode(), c.before);
-    const auto randomFaceBefore = window.randomSwitch.Picture(), sequenceFaceBefore = window.sequenceSwitch.Picture();
+    const auto randomFaceBefore = window.randomSwitch.Picture(),
+               sequenceFaceBefore = window.sequenceSwitch.Picture();
     Click(window.*c.clicked);
     EXPECT_EQ(window.Mode(), c.after);
     if (!c.facesCopied) {

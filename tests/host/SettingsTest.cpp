@@ -140,7 +140,8 @@ TEST(TextFileReader, LinesUpToTheBoundReadWholeAndLongerOnesEndTheReading) {
       {"one past the bound", std::string(kBound + 1, 'm'), TextFileReader::kDefaultChunkSize, false},
       {"50 MB", std::string(50u << 20, 'm'), TextFileReader::kDefaultChunkSize, false},
       {"60 and 50 MB of blanks", "60" + std::string(50u << 20, ' '), 4093, false},
-      {"skipped after a Ctrl-Z", "60\x1a" + std::string(50u << 20, ' '), TextFileReader::kDefaultChunkSize, false},
+      {"skipped after a Ctrl-Z", "60\x1a" + std::string(50u << 20, ' '), TextFileReader::kDefaultChunkSize,
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
