@@ -10,15 +10,6 @@ namespace {
 constexpr const char* kTargetName = "\\Pix_Rn.jpg";
 // The longest path the file copy is handed.
 constexpr std::size_t kLongestPath = 254;
-// A file that can be opened and holds nothing.
-bool IsEmptyFile(Os& os, const std::string& path) {
-  auto file = os.OpenFile(path, OpenMode::Read);
-  if (!file) return false;  // the copy will tell
-  char byte = 0;
-  std::size_t got = 0;
-  return file.value->Read(&byte, 1, got) == oserr::kSuccess && got == 0;
-}
-
 // The copy takes the picture's attributes along; the program's picture is a
 // plain file all the same, never read-only, hidden or system (a read-only
 // one would be kept for ever after).
@@ -70,10 +61,12 @@ InstallOutcome InstallPicture(Os& os, const std::string& source) {
   const auto targetAttributes = os.GetFileAttributes(target);
   if (targetAttributes && (targetAttributes.value & attr::kReadOnly) != 0) return InstallOutcome::Kept;
 
-  // An empty file is no picture: the old one stays.
-  if (IsEmptyFile(os, source)) return InstallOutcome::Nothing;
+  // An empty file is no picture, and one whose length cannot be read has
+  // gone since it was listed: the old one stays.
+  const auto length = os.GetFileSize(source);
+  if (!length || length.value == 0) return InstallOutcome::Nothing;
 
-  const std::uint32_t error = ReplaceFile(os, target, [&](const std::string& path, bool overwrite) {
+  const std::uint32_t error = ReplaceFile(os, target, length.value, [&](const std::string& path, bool overwrite) {
     const std::uint32_t copied = os.CopyFile(source, path, !overwrite);
     if (copied == oserr::kSuccess) MakePlainFile(os, path);
     return copied;

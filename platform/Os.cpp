@@ -12,7 +12,26 @@ bool FileExists(Os& os, const std::string& path) {
   return attributes && (attributes.value & attr::kDirectory) == 0;
 }
 
-std::uint32_t ReplaceFile(Os& os, const std::string& target, const ContentWriter& write) {
+namespace {
+
+// An in-place write empties the old content before the new one is whole, so
+// it starts only when the volume surely holds all of the new content: the
+// clusters the old file frees and the free ones together. A volume that
+// cannot tell its room is written as before.
+bool FitsInPlace(Os& os, const std::string& target, std::uint64_t newLength) {
+  const std::size_t cut = target.find_last_of("\\/:");
+  const auto space = os.GetDiskFreeSpace(cut == std::string::npos ? std::string() : target.substr(0, cut + 1));
+  const auto oldLength = os.GetFileSize(target);
+  if (!space || !oldLength) return true;
+  const std::uint64_t cluster = space.value.clusterBytes ? space.value.clusterBytes : 1;
+  const auto clusters = [cluster](std::uint64_t bytes) { return (bytes + cluster - 1) / cluster; };
+  return clusters(newLength) <= clusters(oldLength.value) + space.value.freeBytes / cluster;
+}
+
+}  // namespace
+
+std::uint32_t ReplaceFile(Os& os, const std::string& target, std::uint64_t newLength,
+                          const ContentWriter& write) {
   // The process id keeps simultaneous runs apart; the exclusive creation
   // passes over any name that is taken all the same.
   constexpr int kNamesToTry = 100;
@@ -28,7 +47,8 @@ std::uint32_t ReplaceFile(Os& os, const std::string& target, const ContentWriter
       return moved;
     }
     os.DeleteFile(temporary);
-    if (written == oserr::kAccessDenied && FileExists(os, target)) return write(target, true);
+    if (written == oserr::kAccessDenied && FileExists(os, target))
+      return FitsInPlace(os, target, newLength) ? write(target, true) : oserr::kDiskFull;
     return written;
   }
   return oserr::kFileExists;

@@ -70,6 +70,12 @@ struct DirEntry {
   std::uint32_t attributes = 0;
 };
 
+// The room left on a volume, as this process may use it.
+struct DiskSpace {
+  std::uint64_t freeBytes = 0;
+  std::uint32_t clusterBytes = 0;  // files take room in whole clusters
+};
+
 struct LocalTime {
   std::uint16_t year = 0, month = 0, day = 0;
   std::uint16_t hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -170,6 +176,11 @@ class Os {
   virtual std::string GetWindowsDirectory() = 0;
 
   // Files as wholes.
+  // The length of a file (GetFileAttributesExA).
+  virtual OsResult<std::uint64_t> GetFileSize(const std::string& path) = 0;
+  // The room left on the volume that holds `folder` (GetDiskFreeSpaceExA,
+  // the cluster size from GetDiskFreeSpaceA on the volume's root).
+  virtual OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) = 0;
   virtual std::uint32_t DeleteFile(const std::string& path) = 0;
   virtual std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
   // MoveFileExA with MOVEFILE_REPLACE_EXISTING: replaces `to` in one step.
@@ -203,10 +214,12 @@ using ContentWriter = std::function<std::uint32_t(const std::string& path, bool 
 // the content goes to a temporary file of this process's own beside it,
 // which then replaces the target in one step. Where the folder refuses new
 // files (access denied) but the target exists, the target is written in
-// place instead, as a shared install grants only the file itself. The
+// place instead, as a shared install grants only the file itself; that
+// happens only when the volume has room for all `newLength` bytes, so that
+// a full disk fails with kDiskFull and leaves the old content whole. The
 // temporary file never outlives the call, and a file or folder of another
 // run (or a stale one) is never touched. Gives 0 or the error code of the
 // step that failed.
-std::uint32_t ReplaceFile(Os& os, const std::string& target, const ContentWriter& write);
+std::uint32_t ReplaceFile(Os& os, const std::string& target, std::uint64_t newLength, const ContentWriter& write);
 
 }  // namespace pix

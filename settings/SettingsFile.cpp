@@ -27,6 +27,8 @@ std::unique_ptr<OsFile> Open(Os& os, const std::string& path, OpenMode mode) {
   return std::move(opened.value);
 }
 
+constexpr std::string_view kLineEnd = "\r\n";
+
 // Writes the lines, each followed by CR LF, to `path`.
 std::uint32_t WriteLinesTo(Os& os, const std::string& path, bool overwrite,
                            const std::vector<std::string>& lines) {
@@ -34,7 +36,7 @@ std::uint32_t WriteLinesTo(Os& os, const std::string& path, bool overwrite,
   if (!created) return created.error;
   std::unique_ptr<OsFile> file = std::move(created.value);
   for (const std::string& line : lines) {
-    const std::string text = line + "\r\n";
+    const std::string text = line + std::string(kLineEnd);
     if (const std::uint32_t error = file->Write(text.data(), text.size())) return error;
   }
   return file->Close();
@@ -158,7 +160,10 @@ void WriteSettingsLines(Os& os, const std::string& path, const std::vector<std::
     // Nothing was written through it, so its close result tells nothing.
     if (!probe && probe.error != oserr::kFileNotFound) throw EInOutError(probe.error);
   }
-  const std::uint32_t error = ReplaceFile(os, path, [&](const std::string& written, bool overwrite) {
+  std::uint64_t length = 0;
+  for (const std::string& line : lines)
+    length += line.size() + kLineEnd.size();
+  const std::uint32_t error = ReplaceFile(os, path, length, [&](const std::string& written, bool overwrite) {
     return WriteLinesTo(os, written, overwrite, lines);
   });
   if (error) throw EInOutError(error);

@@ -126,6 +126,33 @@ struct Volume {
   std::uint32_t flags = volflag::kCasePreserved;
   std::string remoteName;  // for shares
   std::shared_ptr<Node> root = MakeNode("", true, 0);
+  // Without a capacity the volume never fills up.
+  std::optional<std::uint64_t> capacity;
+
+  static constexpr std::uint64_t kCluster = 4096;
+  static std::uint64_t Clusters(std::uint64_t bytes) { return (bytes + kCluster - 1) / kCluster; }
+
+  std::uint64_t FreeBytes() const {
+    if (!capacity) return std::uint64_t{1} << 40;
+    const std::uint64_t used = UsedBytes();
+    return used >= *capacity ? 0 : *capacity - used;
+  }
+
+  std::uint64_t UsedBytes() const { return Used(*root) * kCluster; }
+
+  // How long a file of `length` bytes may grow before the volume is full.
+  std::uint64_t RoomFor(std::uint64_t length) const {
+    if (!capacity) return ~std::uint64_t{0};
+    return (Clusters(length) + FreeBytes() / kCluster) * kCluster;
+  }
+
+ private:
+  static std::uint64_t Used(const Node& node) {
+    std::uint64_t clusters = Clusters(node.contents.size());
+    for (const auto& child : node.children)
+      clusters += Used(*child);
+    return clusters;
+  }
 };
 
 struct Drive {
@@ -407,9 +434,13 @@ namespace {
 
 class MemoryFile final : public OsFile {
  public:
-  MemoryFile(std::shared_ptr<MemoryOs::Machine> machine, std::shared_ptr<Node> node, std::uint64_t openId,
-             bool writing)
-      : machine_(std::move(machine)), node_(std::move(node)), openId_(openId), writing_(writing) {
+  MemoryFile(std::shared_ptr<MemoryOs::Machine> machine, std::shared_ptr<Volume> volume, std::shared_ptr<Node> node,
+             std::uint64_t openId, bool writing)
+      : machine_(std::move(machine)),
+        volume_(std::move(volume)),
+        node_(std::move(node)),
+        openId_(openId),
+        writing_(writing) {
     ++machine_->seamOpens;
   }
   ~MemoryFile() override { Release(); }
@@ -432,11 +463,14 @@ class MemoryFile final : public OsFile {
     if (machine_->writeFaultCountdown > 0 && --machine_->writeFaultCountdown == 0)
       return machine_->writeFaultError;
     if (!writing_) return oserr::kAccessDenied;
+    // A full volume takes what still fits, as a real disk does.
     std::string& contents = node_->contents;
-    if (contents.size() < position_ + size) contents.resize(position_ + size);
-    std::copy_n(data, size, contents.begin() + static_cast<std::ptrdiff_t>(position_));
-    position_ += size;
-    return oserr::kSuccess;
+    const std::uint64_t room = volume_->RoomFor(contents.size());
+    const std::size_t fits = position_ >= room ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(size, room - position_));
+    if (contents.size() < position_ + fits) contents.resize(position_ + fits);
+    std::copy_n(data, fits, contents.begin() + static_cast<std::ptrdiff_t>(position_));
+    position_ += fits;
+    return fits == size ? oserr::kSuccess : oserr::kDiskFull;
   }
 
   std::uint32_t Close() override {
@@ -454,6 +488,7 @@ class MemoryFile final : public OsFile {
   }
 
   std::shared_ptr<MemoryOs::Machine> machine_;
+  std::shared_ptr<Volume> volume_;
   std::shared_ptr<Node> node_;
   std::uint64_t openId_;
   bool writing_;
@@ -557,7 +592,7 @@ OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFile(const std::string& path, Op
     Adopt(*place.parent, node);
   }
   const auto id = m_->Open(*node, access, kRead);
-  return {std::make_unique<MemoryFile>(m_, node, id, writing), oserr::kSuccess};
+  return {std::make_unique<MemoryFile>(m_, place.volume, node, id, writing), oserr::kSuccess};
 }
 
 std::string MemoryOs::GetCurrentDirectory() {
@@ -766,9 +801,32 @@ std::uint32_t MemoryOs::CopyFile(const std::string& from, const std::string& to,
     node = MakeNode(target.leaf, false, 0);
     Adopt(*target.parent, node);
   }
-  node->contents = source.node->contents;
+  // The copy empties the target first; on a full volume it stops where the
+  // room ends and leaves what it wrote.
+  node->contents.clear();
   node->attributes = source.node->attributes | attr::kArchive;
+  const std::string& bytes = source.node->contents;
+  const std::uint64_t room = target.volume->RoomFor(0);
+  if (bytes.size() > room) {
+    node->contents = bytes.substr(0, static_cast<std::size_t>(room));
+    return oserr::kDiskFull;
+  }
+  node->contents = bytes;
   return oserr::kSuccess;
+}
+
+OsResult<std::uint64_t> MemoryOs::GetFileSize(const std::string& path) {
+  Machine::Place place;
+  if (const auto error = m_->Find(path, place)) return {0, error};
+  if (!place.node) return {0, oserr::kFileNotFound};
+  return {place.node->directory ? 0 : place.node->contents.size(), oserr::kSuccess};
+}
+
+OsResult<DiskSpace> MemoryOs::GetDiskFreeSpace(const std::string& folder) {
+  Machine::Place place;
+  if (const auto error = m_->Find(folder.empty() ? m_->current.Text() : folder, place)) return {{}, error};
+  if (!place.node || !place.node->directory) return {{}, oserr::kPathNotFound};
+  return {{place.volume->FreeBytes(), static_cast<std::uint32_t>(Volume::kCluster)}, oserr::kSuccess};
 }
 
 std::uint32_t MemoryOs::MoveFileReplace(const std::string& from, const std::string& to) {
@@ -884,6 +942,12 @@ void MemoryOs::SetShareReady(const std::string& remoteName, bool ready) {
 
 void MemoryOs::SetVolumeLabel(char letter, const std::string& label) {
   StagedDrive(m_->drives, letter).volume->label = label;
+}
+
+void MemoryOs::LeaveFreeSpace(char letter, std::optional<std::uint64_t> bytes) {
+  Volume& volume = *StagedDrive(m_->drives, letter).volume;
+  volume.capacity.reset();
+  if (bytes) volume.capacity = volume.UsedBytes() + *bytes;
 }
 
 void MemoryOs::SetVolumeFlags(char letter, std::uint32_t volumeFlags) {

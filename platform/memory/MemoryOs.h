@@ -77,6 +77,8 @@ class MemoryOs final : public Os {
   std::optional<std::int64_t> QueryPerformanceCounter() override;
   std::uint32_t GetTickCount() override;
   std::string GetWindowsDirectory() override;
+  OsResult<std::uint64_t> GetFileSize(const std::string& path) override;
+  OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override;
   std::uint32_t DeleteFile(const std::string& path) override;
   std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
@@ -102,6 +104,10 @@ class MemoryOs final : public Os {
   void SetShareReady(const std::string& remoteName, bool ready);
   void SetVolumeLabel(char letter, const std::string& label);
   void SetVolumeFlags(char letter, std::uint32_t volumeFlags);
+  // Leaves that many bytes free on the drive's volume as it stands now, in
+  // 4 KiB clusters (nullopt: no limit); a write that meets the limit writes
+  // what fits and fails with 112.
+  void LeaveFreeSpace(char letter, std::optional<std::uint64_t> bytes);
   // Makes GetNetworkConnection for the letter fail with `error` (0 to undo).
   void SetConnectionError(char letter, std::uint32_t error);
   // The folder that "X:" stands for while the current directory is on another

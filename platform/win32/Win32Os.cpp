@@ -237,6 +237,26 @@ std::uint32_t Win32Os::DeleteFile(const std::string& path) {
   return ::DeleteFileA(path.c_str()) ? oserr::kSuccess : ::GetLastError();
 }
 
+OsResult<std::uint64_t> Win32Os::GetFileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return {0, ::GetLastError()};
+  return {(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, oserr::kSuccess};
+}
+
+OsResult<DiskSpace> Win32Os::GetDiskFreeSpace(const std::string& folder) {
+  const char* const where = folder.empty() ? nullptr : folder.c_str();
+  ULARGE_INTEGER available{}, total{}, free{};
+  if (!::GetDiskFreeSpaceExA(where, &available, &total, &free)) return {{}, ::GetLastError()};
+  DiskSpace space{available.QuadPart, 0};
+  // The cluster size is only known for the volume's root.
+  char root[MAX_PATH + 1] = {};
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  if (where && ::GetVolumePathNameA(where, root, sizeof root) &&
+      ::GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+    space.clusterBytes = sectorsPerCluster * bytesPerSector;
+  return {space, oserr::kSuccess};
+}
+
 std::uint32_t Win32Os::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   return ::CopyFileA(from.c_str(), to.c_str(), failIfExists) ? oserr::kSuccess : ::GetLastError();
 }

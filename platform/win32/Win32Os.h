@@ -29,6 +29,8 @@ class Win32Os final : public Os {
   std::optional<std::int64_t> QueryPerformanceCounter() override;
   std::uint32_t GetTickCount() override;
   std::string GetWindowsDirectory() override;
+  OsResult<std::uint64_t> GetFileSize(const std::string& path) override;
+  OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override;
   std::uint32_t DeleteFile(const std::string& path) override;
   std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;

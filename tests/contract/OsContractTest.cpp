@@ -405,6 +405,41 @@ TEST_F(OsContract, AttributesAndExistence) {
   }
 }
 
+TEST_F(OsContract, FileLengthsAndFreeSpace) {
+  File("empty.jpg", "");
+  File("five.jpg", "12345");
+  File("read-only.jpg", std::string(70000, 'r'), attr::kReadOnly);
+  Dir("Folder");
+  struct Case {
+    std::string path;
+    std::uint32_t error;
+    std::uint64_t length;
+  };
+  const std::vector<Case> cases = {
+      {Path("empty.jpg"), oserr::kSuccess, 0},
+      {Path("FIVE.JPG"), oserr::kSuccess, 5},
+      {Path("read-only.jpg"), oserr::kSuccess, 70000},
+      {Path("missing.jpg"), oserr::kFileNotFound, 0},
+      {Path("Missing\\five.jpg"), oserr::kPathNotFound, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const auto length = os().GetFileSize(c.path);
+    EXPECT_EQ(length.error, c.error);
+    EXPECT_EQ(length.value, c.length);
+  }
+
+  // Any folder of a volume tells its room, with or without the backslash.
+  for (const std::string& folder : {root_, root_ + "\\", Path("Folder\\"), std::string("C:\\")}) {
+    SCOPED_TRACE(folder);
+    const auto space = os().GetDiskFreeSpace(folder);
+    EXPECT_EQ(space.error, oserr::kSuccess);
+    EXPECT_GT(space.value.freeBytes, 0u);
+    EXPECT_GE(space.value.clusterBytes, 512u);
+  }
+  EXPECT_NE(os().GetDiskFreeSpace(Path("Missing\\")).error, oserr::kSuccess);
+}
+
 TEST_F(OsContract, ComparisonsTheProgramDependsOn) {
   struct Case {
     std::string a;

@@ -14,6 +14,7 @@
 #include "core/Rotation.h"
 #include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
+#include "settings/SettingsFile.h"
 
 namespace pix::test {
 namespace {
@@ -312,7 +313,7 @@ TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
       if (const std::uint32_t error = file.value->Write("new", 3)) return error;
       return file.value->Close();
     };
-    EXPECT_EQ(ReplaceFile(os, kTarget, write), c.result);
+    EXPECT_EQ(ReplaceFile(os, kTarget, 3, write), c.result);
     EXPECT_EQ(os.ReadFileContents(kTarget), c.after);
     EXPECT_FALSE(os.Exists(temporary));
     ASSERT_FALSE(written.empty());
@@ -322,12 +323,70 @@ TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
   // A target that does not exist yet is never written in place.
   os.ClearFaults();
   os.RefuseNewFiles("C:\\windows");
-  EXPECT_EQ(ReplaceFile(os, "C:\\windows\\new.jpg",
+  EXPECT_EQ(ReplaceFile(os, "C:\\windows\\new.jpg", 3,
                         [&](const std::string& path, bool overwrite) {
                           return os.CopyFile(kTarget, path, !overwrite);
                         }),
             oserr::kAccessDenied);
   EXPECT_FALSE(os.Exists("C:\\windows\\new.jpg"));
+}
+
+TEST_F(RotationTest, AFullDiskLeavesThePictureAndTheSettingsWhole) {
+  // The old files take one 4 KiB cluster each; the new ones one or two.
+  const std::string oldPicture(4096, 'o'), oldSettings(4096, 's');
+  struct Case {
+    std::string what;
+    std::size_t newLength;
+    std::uint64_t freeBytes;
+    bool refuseNewFiles;  // the Windows and program folders take no new file
+    bool written;
+  };
+  const std::vector<Case> cases = {
+      {"in place, one cluster more than the disk has", 4097, 0, true, false},
+      {"in place, the old cluster is enough", 4096, 0, true, true},
+      {"in place, the free cluster is enough", 8192, 4096, true, true},
+      {"in place, a byte too many", 8193, 4096, true, false},
+      {"beside it, no room for the temporary file", 4097, 0, false, false},
+      {"beside it, room for both", 4097, 8192, false, true},
+  };
+  const auto noLimits = [&] {
+    os.LeaveFreeSpace('C', std::nullopt);
+    os.RefuseNewFiles("C:\\windows", false);
+    os.RefuseNewFiles("C:\\Program", false);
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto stage = [&] {
+      noLimits();
+      os.WriteFileContents(kTarget, oldPicture);
+      os.WriteFileContents(kSettings, oldSettings);
+      os.WriteFileContents("C:\\Pics\\new.jpg", std::string(c.newLength, 'n'));
+      os.RefuseNewFiles("C:\\windows", c.refuseNewFiles);
+      os.RefuseNewFiles("C:\\Program", c.refuseNewFiles);
+      os.LeaveFreeSpace('C', c.freeBytes);
+    };
+
+    stage();
+    EXPECT_EQ(InstallPicture(os, "C:\\Pics\\new.jpg"),
+              c.written ? InstallOutcome::Installed : InstallOutcome::Kept);
+    EXPECT_TRUE(os.ReadFileContents(kTarget) == (c.written ? std::string(c.newLength, 'n') : oldPicture));
+
+    // Four lines as long as the new picture in all.
+    stage();
+    const std::vector<std::string> lines = {std::string(c.newLength - 10, 'x'), "1", "0", ""};
+    std::uint32_t error = 0;
+    try {
+      WriteSettingsLines(os, kSettings, lines);
+    } catch (const EInOutError& e) {
+      error = e.ErrorCode();
+    }
+    EXPECT_EQ(error, c.written ? oserr::kSuccess : oserr::kDiskFull);
+    EXPECT_TRUE(os.ReadFileContents(kSettings) == (c.written ? lines[0] + "\r\n1\r\n0\r\n\r\n" : oldSettings));
+
+    noLimits();
+    EXPECT_EQ(os.FindFiles("C:\\windows\\*.tmp").value.size(), 0u);
+    EXPECT_EQ(os.FindFiles("C:\\Program\\*.tmp").value.size(), 0u);
+  }
 }
 
 TEST_F(RotationTest, EachRunHasATemporaryFileOfItsOwnAndLeavesOthersAlone) {

@@ -85,6 +85,10 @@ class FaultyOs final : public Os {
   }
   std::uint32_t CurrentProcessId() override { return inner_.CurrentProcessId(); }
   std::string GetWindowsDirectory() override { return inner_.GetWindowsDirectory(); }
+  OsResult<std::uint64_t> GetFileSize(const std::string& path) override { return inner_.GetFileSize(path); }
+  OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override {
+    return inner_.GetDiskFreeSpace(folder);
+  }
   std::uint32_t DeleteFile(const std::string& path) override { return inner_.DeleteFile(path); }
   std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
     return inner_.CopyFile(from, to, failIfExists);
