@@ -66,11 +66,12 @@ InstallOutcome InstallPicture(Os& os, const std::string& source) {
   const auto length = os.GetFileSize(source);
   if (!length || length.value == 0) return InstallOutcome::Nothing;
 
-  const std::uint32_t error = ReplaceFile(os, target, length.value, [&](const std::string& path, bool overwrite) {
-    const std::uint32_t copied = os.CopyFile(source, path, !overwrite);
-    if (copied == oserr::kSuccess) MakePlainFile(os, path);
-    return copied;
-  });
+  const std::uint32_t error =
+      ReplaceFile(os, target, length.value, [&](const std::string& path, bool overwrite) {
+        const std::uint32_t copied = os.CopyFile(source, path, !overwrite);
+        if (copied == oserr::kSuccess) MakePlainFile(os, path);
+        return copied;
+      });
   if (error != oserr::kSuccess) return InstallOutcome::Kept;
   // Windows shows a cached copy of the desktop picture: when the desktop
   // shows this very file, ask for it to be loaded anew.

@@ -20,7 +20,8 @@ namespace {
 // cannot tell its room is written as before.
 bool FitsInPlace(Os& os, const std::string& target, std::uint64_t newLength) {
   const std::size_t cut = target.find_last_of("\\/:");
-  const auto space = os.GetDiskFreeSpace(cut == std::string::npos ? std::string() : target.substr(0, cut + 1));
+  const auto space =
+      os.GetDiskFreeSpace(cut == std::string::npos ? std::string() : target.substr(0, cut + 1));
   const auto oldLength = os.GetFileSize(target);
   if (!space || !oldLength) return true;
   const std::uint64_t cluster = space.value.clusterBytes ? space.value.clusterBytes : 1;

@@ -220,6 +220,7 @@ using ContentWriter = std::function<std::uint32_t(const std::string& path, bool 
 // temporary file never outlives the call, and a file or folder of another
 // run (or a stale one) is never touched. Gives 0 or the error code of the
 // step that failed.
-std::uint32_t ReplaceFile(Os& os, const std::string& target, std::uint64_t newLength, const ContentWriter& write);
+std::uint32_t ReplaceFile(Os& os, const std::string& target, std::uint64_t newLength,
+                          const ContentWriter& write);
 
 }  // namespace pix

@@ -434,8 +434,8 @@ namespace {
 
 class MemoryFile final : public OsFile {
  public:
-  MemoryFile(std::shared_ptr<MemoryOs::Machine> machine, std::shared_ptr<Volume> volume, std::shared_ptr<Node> node,
-             std::uint64_t openId, bool writing)
+  MemoryFile(std::shared_ptr<MemoryOs::Machine> machine, std::shared_ptr<Volume> volume,
+             std::shared_ptr<Node> node, std::uint64_t openId, bool writing)
       : machine_(std::move(machine)),
         volume_(std::move(volume)),
         node_(std::move(node)),
@@ -466,7 +466,8 @@ class MemoryFile final : public OsFile {
     // A full volume takes what still fits, as a real disk does.
     std::string& contents = node_->contents;
     const std::uint64_t room = volume_->RoomFor(contents.size());
-    const std::size_t fits = position_ >= room ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(size, room - position_));
+    const std::size_t fits =
+        position_ >= room ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(size, room - position_));
     if (contents.size() < position_ + fits) contents.resize(position_ + fits);
     std::copy_n(data, fits, contents.begin() + static_cast<std::ptrdiff_t>(position_));
     position_ += fits;

@@ -9,9 +9,71 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/common.sh"
 source "$here/../lib/wine-driver.sh"
-trap gui_cleanup EXIT
+trap 'release_volumes; gui_cleanup' EXIT
 
 pix_cases_init faults
+PIX_CASE_CLEANUP=faults_tidy
+faults_tidy() {
+  release_volumes
+  pix_cases_tidy
+}
+
+# --- small volumes ---------------------------------------------------------------
+# A full disk needs a small one: a tmpfs (in 4 KiB pages) mounted for the
+# case and gone after it. A folder made immutable takes no new file, while
+# the files already in it may still be written, as a folder that grants its
+# users only the files in it.
+VOLUMES=()        # mount points, the last mounted last
+IMMUTABLE=()      # folders to make mutable again
+DRIVE_LINKS=()    # drive letters mapped for the case
+
+mount_volume() {
+  local point=$1 kib=$2
+  mkdir -p "$point"
+  mount -t tmpfs -o "size=${kib}k,mode=0755" tmpfs "$point" || return 1
+  VOLUMES+=("$point")
+}
+refuse_new_files() { chattr +i "$1" && IMMUTABLE+=("$1"); }
+# Writes zeros until the volume is full.
+fill_volume() { dd if=/dev/zero of="$1/filler" bs=4096 status=none 2>/dev/null || true; }
+release_volumes() {
+  local i
+  for i in "${IMMUTABLE[@]}"; do chattr -i "$i" 2>/dev/null; done
+  for i in "${DRIVE_LINKS[@]}"; do rm -f "$i"; done
+  for ((i = ${#VOLUMES[@]} - 1; i >= 0; i--)); do umount "${VOLUMES[i]}" 2>/dev/null; done
+  IMMUTABLE=() DRIVE_LINKS=() VOLUMES=()
+}
+# Maps a Wine drive letter (lower case) to a folder.
+map_drive() {
+  ln -sfn "$2" "$WINEPREFIX/dosdevices/$1:" && DRIVE_LINKS+=("$WINEPREFIX/dosdevices/$1:")
+}
+
+# Puts the Windows directory on a small volume of its own for the case: the
+# volume holds the program's picture (a copy of the one there) and links to
+# everything else the directory holds, and is mounted over the directory.
+windows_on_a_small_volume() {
+  local kib=$1 small=$GUI_SCRATCH/small-windows real=$GUI_SCRATCH/real-windows windows=$drive_c/windows
+  mkdir -p "$real"
+  mount --bind "$windows" "$real" || return 1
+  VOLUMES+=("$real")
+  mount_volume "$small" "$kib" || return 1
+  mkdir "$small/windows"
+  local entry
+  for entry in "$real"/* "$real"/.[!.]*; do
+    [[ -e $entry && $(basename "$entry") != Pix_Rn.jpg ]] && ln -s "$entry" "$small/windows/"
+  done
+  [[ ! -f $real/Pix_Rn.jpg ]] || cp "$real/Pix_Rn.jpg" "$small/windows/Pix_Rn.jpg"
+  mount --bind "$small/windows" "$windows" || return 1
+  VOLUMES+=("$windows")
+}
+
+# Random bytes, so that no two pictures are alike.
+random_file() { head -c "$2" /dev/urandom >"$1"; }
+no_temporary_files() {
+  local left
+  left=$(find "$1" -maxdepth 1 -name '*.tmp' -printf '%f ' 2>/dev/null)
+  expect_eq "temporary files left in $1" "$left" ""
+}
 holder=$PIX_BUILD/win32/tests/e2e/pix_hold_file.exe
 HOLDER_PID=
 
@@ -243,11 +305,10 @@ case_pix_rn_jpg_held_open_by_another_program() {
   expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
 }
 
-# The Windows directory takes no new file (here: the copy's name is taken
-# by a folder), but Pix_Rn.jpg itself may be written: it is written in place.
-case_windows_directory_refusing_new_files() {
+# A folder left under a temporary name another run would use blocks nothing.
+case_stale_temporary_folder_beside_pix_rn_jpg() {
   local dir
-  dir=$(new_case refusingwindows)
+  dir=$(new_case stalefolder)
   make_pictures "$dir/Pictures" a.jpg
   write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
   old_picture
@@ -255,7 +316,106 @@ case_windows_directory_refusing_new_files() {
   mkdir "$target.tmp"
   expect_eq "exit code" "$(run_to_end "$dir")" 0
   expect_same_file "installed picture" "$target" "$dir/Pictures/a.jpg"
+  expect_eq "the stale folder" "$(test -d "$target.tmp" && echo kept)" kept
   rmdir "$target.tmp"
+}
+
+# The Windows directory takes no new file, only Pix_Rn.jpg itself may be
+# written, and its disk is full: a picture that needs more room than the old
+# one frees is not installed, and the old one stays whole; one that fits is
+# written in place.
+case_full_disk_and_a_windows_directory_refusing_new_files() {
+  local dir
+  dir=$(new_case fullwindows)
+  mkdir -p "$dir/Pictures"
+  random_file "$target" 100000
+  cp "$target" "$dir/old.jpg"
+  random_file "$dir/Pictures/large.jpg" 414427
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  if ! windows_on_a_small_volume 1024; then
+    case_failures+=("could not put the Windows directory on a small volume")
+    return
+  fi
+  fill_volume "$drive_c/windows"
+  refuse_new_files "$drive_c/windows"
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  expect_same_file "Pix_Rn.jpg after the large picture" "$target" "$dir/old.jpg"
+  no_temporary_files "$drive_c/windows"
+
+  rm "$dir/Pictures/large.jpg"
+  random_file "$dir/Pictures/small.jpg" 60000
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  expect_same_file "Pix_Rn.jpg after the small picture" "$target" "$dir/Pictures/small.jpg"
+  no_temporary_files "$drive_c/windows"
+  release_volumes
+  cp "$dir/Pictures/small.jpg" "$target" # what the installation left, on the real directory
+}
+
+# The program's folder (on a drive of its own) takes no new file and its
+# disk is full: the sequence advance's save needs one byte more than the old
+# file's cluster, so it fails with the I/O error and leaves the file whole.
+case_full_disk_and_a_program_folder_refusing_new_files() {
+  local dir=$GUI_SCRATCH/full-program
+  mount_volume "$dir" 4096 || { case_failures+=("could not mount a small volume"); return; }
+  map_drive p "$dir" || { case_failures+=("could not map drive P:"); return; }
+  cp "$exe" "$dir/"
+  make_pictures "$root/fullprogram/Pictures" 01.jpg 02.jpg 03.jpg 04.jpg 05.jpg 06.jpg 07.jpg 08.jpg \
+    09.jpg 10.jpg 11.jpg
+  # Four lines of 4,096 bytes in all; the advance from 9 to 10 adds one.
+  local folder delay
+  folder="$(win_path "$root/fullprogram/Pictures")\\"
+  delay=$(printf '%0*d' $((4096 - ${#folder} - 2 - 2 - 3 - 3)) 300)
+  write_settings "$dir" "$folder" "$delay" 1 9
+  expect_eq "settings length" "$(stat -c %s "$dir/Pix_rn.dat")" 4096
+  cp "$dir/Pix_rn.dat" "$GUI_SCRATCH/settings.before"
+  fill_volume "$dir"
+  refuse_new_files "$dir"
+  old_picture
+  GUI_DIR=$dir GUI_WIN_DIR='P:'
+  if gui_start "" relay; then
+    if gui_dismiss_error_box; then
+      expect_eq "error box" "$(gui_last_error_box)" '"I/O error 112.","Pix_rn",00000010'
+    else
+      case_failures+=("no error box appeared")
+    fi
+    gui_wait_end
+    expect_eq "exit code" "$GUI_EXIT" 0
+  else
+    case_failures+=("the window did not open")
+  fi
+  expect_same_file "settings file" "$dir/Pix_rn.dat" "$GUI_SCRATCH/settings.before"
+  no_temporary_files "$dir"
+  release_volumes
+}
+
+# Runs started together, each with a large picture of its own, all install
+# over the same Pix_Rn.jpg: it ends as one of them, whole, and no run's
+# temporary file stays.
+case_simultaneous_runs_with_large_pictures() {
+  local round runs=6 i pids=() dirs=()
+  for i in $(seq 1 $runs); do
+    dirs+=("$(new_case "simultaneous$i")")
+    mkdir -p "${dirs[i - 1]}/Pictures"
+    random_file "${dirs[i - 1]}/Pictures/large.jpg" $((30 * 1024 * 1024 + i))
+    write_settings "${dirs[i - 1]}" "$(win_path "${dirs[i - 1]}/Pictures")\\" 1 0 -1
+  done
+  for round in 1 2 3; do
+    old_picture
+    pids=()
+    for i in $(seq 1 $runs); do
+      pix_wine_launch "${dirs[i - 1]}" /dev/null "$(win_path "${dirs[i - 1]}")\\Pix_Rn.exe"
+      pids+=("$PIX_WINE_PID")
+    done
+    for i in "${pids[@]}"; do
+      gui_poll 120 pix_wine_ended "$i" || case_failures+=("round $round: a run did not end")
+    done
+    local whole=
+    for i in $(seq 1 $runs); do
+      cmp -s "$target" "${dirs[i - 1]}/Pictures/large.jpg" && whole=$i
+    done
+    [[ -n $whole ]] || case_failures+=("round $round: Pix_Rn.jpg is none of the pictures")
+    no_temporary_files "$drive_c/windows"
+  done
 }
 
 # Another program may read the settings file but not write it while the

@@ -381,7 +381,8 @@ TEST_F(RotationTest, AFullDiskLeavesThePictureAndTheSettingsWhole) {
       error = e.ErrorCode();
     }
     EXPECT_EQ(error, c.written ? oserr::kSuccess : oserr::kDiskFull);
-    EXPECT_TRUE(os.ReadFileContents(kSettings) == (c.written ? lines[0] + "\r\n1\r\n0\r\n\r\n" : oldSettings));
+    EXPECT_TRUE(os.ReadFileContents(kSettings) ==
+                (c.written ? lines[0] + "\r\n1\r\n0\r\n\r\n" : oldSettings));
 
     noLimits();
     EXPECT_EQ(os.FindFiles("C:\\windows\\*.tmp").value.size(), 0u);

@@ -219,10 +219,11 @@ gui_has_no_window() { ! gui_has_window; }
 # Starts the program in its folder (DIR, or the one gui_install made), with
 # the mouse out of the way, and waits for its window to be shown and
 # painted. With "relay", Wine traces the calls named in the prefix's
-# RelayInclude (the error box) into relay.log beside the program.
+# RelayInclude (the error box) into GUI_RELAY_LOG, a file of the run's own.
 # gui_start [DIR [relay]]
+GUI_RELAY_LOG=$GUI_SCRATCH/relay.log
 gui_start() {
-  if (($# > 0)); then
+  if [[ -n ${1:-} ]]; then
     GUI_DIR=$1
     GUI_WIN_DIR=$(win_path "$1")
   fi
@@ -230,7 +231,7 @@ gui_start() {
   if [[ ${2:-} == relay ]]; then
     wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
       /d 'user32.MessageBoxA;user32.SystemParametersInfoA' /f >/dev/null 2>&1
-    log=$GUI_DIR/relay.log
+    log=$GUI_RELAY_LOG
     settings=(WINEDEBUG=+relay)
   fi
   xdotool mousemove 1000 740
@@ -351,7 +352,7 @@ gui_dismiss_error_box() {
 
 # The text, caption and style of the last error box, from Wine's trace.
 gui_last_error_box() {
-  grep -a 'Call user32.MessageBoxA(' "$GUI_DIR/relay.log" | tail -n 1 |
+  grep -a 'Call user32.MessageBoxA(' "$GUI_RELAY_LOG" | tail -n 1 |
     sed -E 's/.*MessageBoxA\([0-9a-f]+,[0-9a-f]+ (".*"),[0-9a-f]+ (".*"),([0-9a-f]+)\).*/\1,\2,\3/'
 }
 
