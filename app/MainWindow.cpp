@@ -137,9 +137,9 @@ void MainWindow::BindControls() {
   BindPictureButton(
       stopButton, [this] { StopCountdown(); }, false);
   BindPictureButton(
-      randomSwitch, [this] { ChooseRandomMode(); }, true);
+      randomSwitch, [this] { ChooseMode(AfterRandomSwitch(mode_)); }, true);
   BindPictureButton(
-      sequenceSwitch, [this] { ChooseSequenceMode(); }, true);
+      sequenceSwitch, [this] { ChooseMode(AfterSequenceSwitch(mode_)); }, true);
   delayLabel.OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { OnDelayLabelPress(); };
   folderList.OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int, int) {
     OnFolderListPress(button);
@@ -287,15 +287,7 @@ void MainWindow::StartHelp() {
   os().ShellExecute(WindowHandle(), help, folder + "help", kShowNormal);
 }
 
-void MainWindow::ChooseRandomMode() {
-  const SelectionMode mode = AfterRandomSwitch(mode_);
-  if (mode == mode_) return;
-  mode_ = mode;
-  ShowModeFaces(mode_);
-}
-
-void MainWindow::ChooseSequenceMode() {
-  const SelectionMode mode = AfterSequenceSwitch(mode_);
+void MainWindow::ChooseMode(SelectionMode mode) {
   if (mode == mode_) return;
   mode_ = mode;
   ShowModeFaces(mode_);

@@ -64,8 +64,8 @@ class MainWindow : public TForm {
   void StartHelp();
   void SaveSettingsAndExit();
   void StopCountdown();
-  void ChooseRandomMode();
-  void ChooseSequenceMode();
+  // A switch's press: the mode it leads to, shown on both switches.
+  void ChooseMode(SelectionMode mode);
 
  private:
   Os& os() const { return Application().os(); }

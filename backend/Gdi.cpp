@@ -11,13 +11,7 @@ constexpr TColor kSystemColour = 0x80000000;
 
 // A 32-bit top-down DIB section, to be filled by the caller.
 UniqueBitmap CreateDib32(int width, int height, std::uint32_t*& bits) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = TopDownBitmapInfo32(width, height);
   void* memory = nullptr;
   UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
   if (!bitmap || !memory) ThrowLastError("CreateDIBSection");
@@ -32,6 +26,17 @@ void Blit(HDC dc, int x, int y, int width, int height, HBITMAP source, DWORD ope
 }
 
 }  // namespace
+
+BITMAPINFO TopDownBitmapInfo32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
 
 COLORREF ColorRef(TColor color) {
   if (color & kSystemColour) return ::GetSysColor(static_cast<int>(color & 0xFF));

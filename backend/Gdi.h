@@ -20,6 +20,9 @@ namespace pix::win32 {
 // A component colour as the platform's: system colours resolved.
 COLORREF ColorRef(TColor color);
 
+// The header of a 32-bit top-down bitmap of that size, rows of whole pixels.
+BITMAPINFO TopDownBitmapInfo32(int width, int height);
+
 // A picture as a 24-bit DIB section.
 class PictureBitmap {
  public:

@@ -1,5 +1,6 @@
 #include "backend/HintWindow.h"
 
+#include "backend/Gdi.h"
 #include "platform/win32/Handles.h"
 
 #include <cstddef>
@@ -17,13 +18,7 @@ constexpr int kTextInset = 2, kExtra = 6;
 // The rows of a bitmap as 32-bit pixels, top row first.
 std::vector<std::uint32_t> PixelsOf(HDC dc, HBITMAP bitmap, int width, int rows) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -rows;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = win32::TopDownBitmapInfo32(width, rows);
   if (::GetDIBits(dc, bitmap, 0, static_cast<UINT>(rows), pixels.data(), &info, DIB_RGB_COLORS) != rows)
     pixels.clear();
   return pixels;

@@ -397,7 +397,7 @@ row_has_focus_rectangle() {
 }
 row_lacks_focus_rectangle() { ! row_has_focus_rectangle "$@"; }
 
-case_tab_moves_the_focus_to_xxx() {
+case_tab_moves_the_focus_to_the_focus_sink() {
   gui_install tab
   gui_start || {
     gui_expect "the window appears" false
@@ -409,12 +409,12 @@ case_tab_moves_the_focus_to_xxx() {
   gui_expect "and shows it" gui_poll 10 row_has_focus_rectangle 2
   gui_grab "$focused" "$LIST_X" "$(row_y 2)" 150 16
   gui_keys Tab
-  gui_expect "Tab moves the focus to xxx" gui_poll 10 gui_state_has focus=Edit:xxx
+  gui_expect "Tab moves the focus to the focus sink" gui_poll 10 gui_state_has focus=Edit:xxx
   gui_expect "and out of the folder list" gui_poll 10 row_lacks_focus_rectangle 2
-  # Typed into xxx, a letter changes nothing to see; typed into the list, it
+  # Typed into the focus sink, a letter changes nothing to see; typed into the list, it
   # would move the highlight to sub01.
   gui_keys s
-  gui_expect "xxx takes the letter, out of sight" gui_poll 10 gui_state_has focus=Edit:s
+  gui_expect "the focus sink takes the letter, out of sight" gui_poll 10 gui_state_has focus=Edit:s
   gui_keys shift+Tab
   gui_expect "Shift+Tab gives the focus back to the folder list" gui_poll 10 gui_state_has focus=ListBox:
   gui_expect "with the highlight where it was" gui_poll 10 list_row_is 2 "$focused"
