@@ -11,8 +11,8 @@ constexpr const char* kTargetName = "\\Pix_Rn.jpg";
 // The longest path the file copy is handed.
 constexpr std::size_t kLongestPath = 254;
 // A file that can be opened and holds nothing.
-bool IsEmptyFile(Os& os, const std::string& path) {
-  auto file = os.OpenFile(path, OpenMode::Read);
+bool IsEmptyFile(Os& os, const std::wstring& path) {
+  auto file = os.OpenFileForReadingWide(path);
   if (!file) return false;  // the copy will tell
   char byte = 0;
   std::size_t got = 0;
@@ -58,11 +58,11 @@ std::string TargetPicturePath(Os& os) {
   return windows.empty() ? std::string() : windows + kTargetName;
 }
 
-InstallOutcome InstallPicture(Os& os, const std::string& source) {
+InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
   const std::string target = TargetPicturePath(os);
   // Nothing to install, or a path that would have to be cut (and so could
   // name another file): the old picture stays as it is.
-  if (target.empty() || source.empty() || !FileExists(os, source) || source.size() > kLongestPath ||
+  if (target.empty() || source.empty() || !FileExistsWide(os, source) || source.size() > kLongestPath ||
       target.size() + 4 > kLongestPath)
     return InstallOutcome::Nothing;
   // A read-only picture is one its owner chose to keep: Windows would refuse
@@ -74,7 +74,8 @@ InstallOutcome InstallPicture(Os& os, const std::string& source) {
   if (IsEmptyFile(os, source)) return InstallOutcome::Nothing;
 
   const std::uint32_t error = ReplaceFile(os, target, [&](const std::string& path, bool overwrite) {
-    const std::uint32_t copied = os.CopyFile(source, path, !overwrite);
+    // The wide call: the picture's name may lie beyond the ANSI code page.
+    const std::uint32_t copied = os.CopyFileWide(source, os.AnsiToWide(path), !overwrite);
     if (copied == oserr::kSuccess) MakePlainFile(os, path);
     return copied;
   });

@@ -12,6 +12,11 @@ bool FileExists(Os& os, const std::string& path) {
   return attributes && (attributes.value & attr::kDirectory) == 0;
 }
 
+bool FileExistsWide(Os& os, const std::wstring& path) {
+  const auto attributes = os.GetFileAttributesWide(path);
+  return attributes && (attributes.value & attr::kDirectory) == 0;
+}
+
 std::uint32_t ReplaceFile(Os& os, const std::string& target, const ContentWriter& write) {
   // The process id keeps simultaneous runs apart; the exclusive creation
   // passes over any name that is taken all the same.
