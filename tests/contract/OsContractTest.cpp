@@ -442,50 +442,13 @@ std::vector<std::string> AnsiSpelledNames() {
   std::vector<std::string> names;
   for (int c = 0x20; c <= 0xFF; ++c)
     if (c != 0x7F) names.emplace_back(1, static_cast<char>(c));
-  for (const char* name : {"a.jpg",
-                           "B.jpg",
-                           "c.jpg",
-                           "img10.jpg",
-                           "img2.jpg",
-                           "IMG1.jpg",
-                           "photo.JPG",
-                           "Photo.jpg",
-                           "z.jpg",
-                           "\xE9.jpg",
-                           "e.jpg",
-                           "f.jpg",
-                           "\xC9t\xE9.jpg",
-                           "ete.jpg",
-                           "\xE6on.jpg",
-                           "aeon.jpg",
-                           "\xC6ON.jpg",
-                           "stra\xDF"
-                           "e.jpg",
-                           "strasse.jpg",
-                           "co-op.jpg",
-                           "coop.jpg",
-                           "co_op.jpg",
-                           "it's.jpg",
-                           "its.jpg",
-                           "\xF1"
-                           "and\xFA.jpg",
-                           "nandu.jpg",
-                           "\xFC"
-                           "ber.jpg",
-                           "uber.jpg",
-                           "\xFF.jpg",
-                           "y.jpg",
-                           "1 a.jpg",
-                           "1a.jpg",
-                           "~x.jpg",
-                           "x~.jpg",
-                           "[x].jpg",
-                           "x",
-                           "xx",
-                           "x.jpg",
-                           "x1.jpg",
-                           "\x80uro.jpg",
-                           "\x8Ar.jpg"})
+  for (const char* name :
+       {"a.jpg",      "B.jpg",    "c.jpg",      "img10.jpg",    "img2.jpg",    "IMG1.jpg",      "photo.JPG",
+        "Photo.jpg",  "z.jpg",    "\xE9.jpg",   "e.jpg",        "f.jpg",       "\xC9t\xE9.jpg", "ete.jpg",
+        "\xE6on.jpg", "aeon.jpg", "\xC6ON.jpg", "stra\xDF.jpg", "strass.jpg",  "co-op.jpg",     "coop.jpg",
+        "co_op.jpg",  "it's.jpg", "its.jpg",    "ni\xF1o.jpg",  "nino.jpg",    "m\xFCller.jpg", "muller.jpg",
+        "\xFF.jpg",   "y.jpg",    "1 a.jpg",    "1a.jpg",       "~x.jpg",      "x~.jpg",        "[x].jpg",
+        "x",          "xx",       "x.jpg",      "x1.jpg",       "\x80uro.jpg", "\x8Ar.jpg"})
     names.emplace_back(name);
   return names;
 }
