@@ -263,6 +263,9 @@ HWND Win32Backend::Impl::ApplicationHwnd() const {
 
 void Win32Backend::Impl::CreateApplicationWindow(TApplication& application) {
   application_ = &application;
+  // The windows take the display's scale; the scaled art comes from the resources.
+  gdi_.Scale().SetDpi(SystemDpi());
+  gdi_.SetPictures(&owner_);
   context_ = std::make_unique<PeerContext>(PeerContext{application, gdi_, owner_, owner_, *this});
 
   bigIcon_.reset(
@@ -415,7 +418,8 @@ void Win32Backend::Impl::Minimize() {
   if (main && ::IsWindowVisible(main->Hwnd()) && ::IsWindowEnabled(main->Hwnd())) {
     // From the main window's place down to the taskbar.
     const TForm& form = main->Form();
-    ::SetWindowPos(owner, main->Hwnd(), form.Left(), form.Top(), form.Width(), 0, SWP_SHOWWINDOW);
+    ::SetWindowPos(owner, main->Hwnd(), form.Left(), form.Top(), gdi_.Scale().Px(form.Width()), 0,
+                   SWP_SHOWWINDOW);
     ::DefWindowProcA(owner, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   } else {
     ::ShowWindow(owner, SW_MINIMIZE);

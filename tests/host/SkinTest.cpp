@@ -347,9 +347,19 @@ TEST(SkinTest, ResourceScriptBuildsEachNameFromItsOwnFile) {
     const char* file;
   };
   std::vector<Expected> expected;
-  expected.reserve(test::kSkinBitmaps.size() + 1);
+  // Each bitmap also at every other scale: BACKGROUND_150 from background-150.bmp.
+  std::vector<std::pair<std::string, std::string>> scaled;
+  for (const int percent : skingen::kScales) {
+    if (percent == 100) continue;
+    for (const test::SkinFile& bitmap : test::kSkinBitmaps)
+      scaled.emplace_back(std::string(bitmap.name) + "_" + std::to_string(percent),
+                          AtScale(bitmap.file, percent));
+  }
+  expected.reserve(test::kSkinBitmaps.size() + 1 + scaled.size());
   for (const test::SkinFile& bitmap : test::kSkinBitmaps)
     expected.push_back({bitmap.name, "BITMAP", bitmap.file});
+  for (const auto& [name, file] : scaled)
+    expected.push_back({name.c_str(), "BITMAP", file.c_str()});
   expected.push_back({test::kSkinIcon.name, "ICON", test::kSkinIcon.file});
   EXPECT_EQ(named.size(), expected.size());
   for (const Expected& e : expected) {
