@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -268,9 +269,14 @@ void Win32Backend::Impl::CreateApplicationWindow(TApplication& application) {
   gdi_.SetPictures(&owner_);
   context_ = std::make_unique<PeerContext>(PeerContext{application, gdi_, owner_, owner_, *this});
 
+  // The big icon as drawn for the display's scale (the small one comes from
+  // the design's, which the platform brings to its size).
+  const int iconPercent = gdi_.Scale().ArtPercent();
+  const std::string bigIconName =
+      iconPercent == 100 ? skin::kMainIcon : std::string(skin::kMainIcon) + "_" + std::to_string(iconPercent);
   bigIcon_.reset(
-      static_cast<HICON>(::LoadImageA(Instance(), skin::kMainIcon, IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
-                                      ::GetSystemMetrics(SM_CYICON), 0)));
+      static_cast<HICON>(::LoadImageA(Instance(), bigIconName.c_str(), IMAGE_ICON,
+                                      ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
   smallIcon_.reset(
       static_cast<HICON>(::LoadImageA(Instance(), skin::kMainIcon, IMAGE_ICON,
                                       ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));

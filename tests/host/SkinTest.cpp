@@ -360,6 +360,14 @@ TEST(SkinTest, ResourceScriptBuildsEachNameFromItsOwnFile) {
     expected.push_back({bitmap.name, "BITMAP", bitmap.file});
   for (const auto& [name, file] : scaled)
     expected.push_back({name.c_str(), "BITMAP", file.c_str()});
+  std::vector<std::pair<std::string, std::string>> scaledIcons;
+  for (const int percent : skingen::kScales) {
+    if (percent == 100) continue;
+    scaledIcons.emplace_back(std::string(test::kSkinIcon.name) + "_" + std::to_string(percent),
+                             AtScale(test::kSkinIcon.file, percent));
+  }
+  for (const auto& [name, file] : scaledIcons)
+    expected.push_back({name.c_str(), "ICON", file.c_str()});
   expected.push_back({test::kSkinIcon.name, "ICON", test::kSkinIcon.file});
   EXPECT_EQ(named.size(), expected.size());
   for (const Expected& e : expected) {

@@ -688,7 +688,9 @@ IndexedImage ScaledGlyph(const IndexedImage& glyph) {
   };
   for (int j = 0; j < out.height; ++j) {
     for (int i = 0; i < out.width; ++i)
-      out.indices.push_back(glyph.indices[static_cast<std::size_t>(design(j) * glyph.width + design(i))]);
+      out.indices.push_back(
+          glyph.indices[static_cast<std::size_t>(design(j)) * static_cast<std::size_t>(glyph.width) +
+                        static_cast<std::size_t>(design(i))]);
   }
   return out;
 }
