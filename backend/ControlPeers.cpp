@@ -104,7 +104,6 @@ class EditPeer final : public WindowedPeer {
     CreateControl("EDIT", border, edit.Text().c_str(),
                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_AUTOHSCROLL, edit.Left(),
                   edit.Top(), edit.Width(), edit.Height(), parent, id);
-    ::SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(context.gdi.Font(edit.Font())), FALSE);
   }
 
   void Command(WORD code) override {
@@ -119,6 +118,9 @@ class EditPeer final : public WindowedPeer {
   }
 
  protected:
+  void SyncFont() override {
+    ::SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(context_.gdi.Font(edit_.Font())), FALSE);
+  }
   void SyncContent() override {
     if (WindowText(Hwnd()) == edit_.Text()) return;
     settingText_ = true;
@@ -149,8 +151,6 @@ class ListPeer final : public WindowedPeer {
                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS | LBS_OWNERDRAWFIXED |
                       LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                   list.Left(), list.Top(), list.Width(), list.Height(), parent, id);
-    ::SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(context.gdi.Font(list.Font())), FALSE);
-    ::SendMessageA(Hwnd(), LB_SETITEMHEIGHT, 0, MAKELPARAM(list.ItemHeight(), 0));
   }
 
   void Command(WORD code) override {
@@ -173,11 +173,11 @@ class ListPeer final : public WindowedPeer {
       const ListItemView view = list_.ItemView(index);
       if (view.glyph) {
         const TransparentGlyph& glyph = context_.gdi.Glyph(Glyph(view.glyph));
-        glyph.Draw(item.hDC, item.rcItem.left + view.glyphLeft,
+        glyph.Draw(item.hDC, item.rcItem.left + Scale().Px(view.glyphLeft),
                    (item.rcItem.top + item.rcItem.bottom - glyph.Height()) / 2);
       }
-      DrawItemText(item.hDC, context_.gdi.Font(list_.Font()), colours.text, item.rcItem.left + view.textLeft,
-                   item.rcItem.top, view.text);
+      DrawItemText(item.hDC, context_.gdi.Font(list_.Font()), colours.text,
+                   item.rcItem.left + Scale().Px(view.textLeft), item.rcItem.top, view.text);
     }
     if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &item.rcItem);
     return true;
@@ -189,6 +189,10 @@ class ListPeer final : public WindowedPeer {
   }
 
  protected:
+  void SyncFont() override {
+    ::SendMessageA(Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(context_.gdi.Font(list_.Font())), FALSE);
+    ::SendMessageA(Hwnd(), LB_SETITEMHEIGHT, 0, MAKELPARAM(Scale().Px(list_.ItemHeight()), 0));
+  }
   // Refills the window only when what it shows changed.
   void SyncContent() override {
     if (!list_.HasItems()) return;  // the items wait for the window
@@ -310,11 +314,28 @@ void WindowedPeer::Changed(TControl&, ControlChange change) {
 }
 
 void WindowedPeer::SyncBounds() {
-  ::MoveWindow(Hwnd(), control_.Left(), control_.Top(), control_.Width(), control_.Height(), TRUE);
+  const DisplayScale& scale = Scale();
+  RECT place{control_.Left(), control_.Top(), control_.Left() + control_.Width(),
+             control_.Top() + control_.Height()};
+  if (scale.IsDesign() || (::GetWindowLongA(Hwnd(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE) == 0) {
+    place = scale.Px(place);
+  } else {
+    // A sunken frame keeps its own width: the area inside it scales, so
+    // that what a panel shows of it lies where it lies at the design's scale.
+    constexpr int kDesignFrame = 2;
+    RECT window{}, client{};
+    ::GetWindowRect(Hwnd(), &window);
+    ::GetClientRect(Hwnd(), &client);
+    const int frame = ((window.bottom - window.top) - (client.bottom - client.top)) / 2;
+    place = RECT{scale.Px(place.left + kDesignFrame) - frame, scale.Px(place.top + kDesignFrame) - frame,
+                 scale.Px(place.right - kDesignFrame) + frame, scale.Px(place.bottom - kDesignFrame) + frame};
+  }
+  ::MoveWindow(Hwnd(), place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
 }
 
 void WindowedPeer::SyncAll() {
   if (!Hwnd()) return;
+  SyncFont();
   SyncBounds();
   ::EnableWindow(Hwnd(), control_.Enabled());
   SyncContent();
@@ -366,7 +387,7 @@ LRESULT WindowedPeer::MouseButton(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!Hwnd()) return result;
   TShiftState shift = MouseShiftState(wParam);
   if (twice) shift.bits |= TShiftState::ssDouble;
-  const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  const int x = Scale().Design(GET_X_LPARAM(lParam)), y = Scale().Design(GET_Y_LPARAM(lParam));
   Dispatch([&] {
     if (up)
       control_.MouseUp(button, shift, x, y);

@@ -59,12 +59,15 @@ class WindowedPeer : public ControlPeer, public Window {
 
  protected:
   virtual void SyncContent() {}
+  // The font (and item height) at the display's scale.
+  virtual void SyncFont() {}
   virtual void SyncBounds();
   virtual void SelectAll() {}
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   // The component's mouse press, after the window's own handling.
   LRESULT MouseButton(UINT message, WPARAM wParam, LPARAM lParam);
   void Dispatch(const std::function<void()>& work) { context_.application.Dispatch(work); }
+  const DisplayScale& Scale() const { return context_.gdi.Scale(); }
 
   PeerContext& context_;
   TWinControl& control_;

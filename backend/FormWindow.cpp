@@ -14,9 +14,11 @@ namespace {
 
 constexpr const char* kFormClass = "PixForm";
 
-RECT BoundsOf(const TControl& control) {
-  return RECT{control.Left(), control.Top(), control.Left() + control.Width(),
-              control.Top() + control.Height()};
+// A component's place in the window's pixels: its corner and its size each
+// scaled, as its picture is drawn at the scale.
+RECT BoundsOf(const TControl& control, const DisplayScale& scale) {
+  const int left = scale.Px(control.Left()), top = scale.Px(control.Top());
+  return RECT{left, top, left + scale.Px(control.Width()), top + scale.Px(control.Height())};
 }
 
 bool Contains(const TControl& control, int x, int y) {
@@ -31,14 +33,16 @@ bool Contains(const TControl& control, int x, int y) {
 class FormWindow::GraphicPeer : public ControlPeer {
  public:
   GraphicPeer(FormWindow& owner, TControl& control)
-      : owner_(owner), control_(control), shownAt_(BoundsOf(control)) {}
+      : owner_(owner), control_(control), shownAt_(owner.Bounds(control)) {}
   void Changed(TControl&, ControlChange change) override {
     if (change != ControlChange::Bounds && change != ControlChange::Content) return;
     owner_.Invalidate(shownAt_);
-    shownAt_ = BoundsOf(control_);
+    shownAt_ = owner_.Bounds(control_);
     owner_.Invalidate(shownAt_);
   }
   const TControl& Control() const { return control_; }
+  // After a change of the display's scale.
+  void Rescaled() { shownAt_ = owner_.Bounds(control_); }
   // Paints the control at its place; the DC is clipped to it.
   virtual void Paint(HDC dc) const = 0;
 
@@ -54,7 +58,9 @@ class FormWindow::ImagePeer final : public GraphicPeer {
  public:
   ImagePeer(FormWindow& owner, TImage& image) : GraphicPeer(owner, image), image_(image) {}
   void Paint(HDC dc) const override {
-    if (image_.Picture()) owner_.context_.gdi.Bitmap(image_.Picture()).Draw(dc, image_.Left(), image_.Top());
+    const DisplayScale& scale = owner_.context_.gdi.Scale();
+    if (image_.Picture())
+      owner_.context_.gdi.Bitmap(image_.Picture()).Draw(dc, scale.Px(image_.Left()), scale.Px(image_.Top()));
   }
 
  private:
@@ -66,7 +72,7 @@ class FormWindow::LabelPeer final : public GraphicPeer {
   LabelPeer(FormWindow& owner, TLabel& label) : GraphicPeer(owner, label), label_(label) {}
   void Paint(HDC dc) const override {
     GdiCache& gdi = owner_.context_.gdi;
-    RECT bounds = BoundsOf(label_);
+    RECT bounds = owner_.Bounds(label_);
     if (!label_.Transparent()) ::FillRect(dc, &bounds, gdi.Brush(owner_.form_.Color()));
     Selection font(dc, gdi.Font(label_.Font()));
     ::SetBkMode(dc, TRANSPARENT);
@@ -91,8 +97,15 @@ FormWindow::FormWindow(PeerContext& context, FormHost& host, TForm& form, HWND o
   const DWORD style = form.BorderStyle() == TBorderStyle::bsNone
                           ? WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS
                           : WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  Create(kFormClass, 0, form.Caption().c_str(), style, form.Left(), form.Top(), form.Width(), form.Height(),
-         owner, nullptr);
+  // The window's place is the screen's; its size is the design's at the display's scale.
+  Create(kFormClass, 0, form.Caption().c_str(), style, form.Left(), form.Top(), Scale().Px(form.Width()),
+         Scale().Px(form.Height()), owner, nullptr);
+  // A window on a display of its own scale (where the platform tells).
+  if (const int dpi = WindowDpi(Hwnd()); dpi != Scale().Dpi()) {
+    Scale().SetDpi(dpi);
+    ::SetWindowPos(Hwnd(), nullptr, 0, 0, Scale().Px(form.Width()), Scale().Px(form.Height()),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   if (icon) ::SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   form.SetPeer(this);
 
@@ -141,8 +154,8 @@ void FormWindow::Changed(TControl&, ControlChange change) {
   if (!Hwnd()) return;
   switch (change) {
     case ControlChange::Bounds:
-      ::SetWindowPos(Hwnd(), nullptr, form_.Left(), form_.Top(), form_.Width(), form_.Height(),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+      ::SetWindowPos(Hwnd(), nullptr, form_.Left(), form_.Top(), Scale().Px(form_.Width()),
+                     Scale().Px(form_.Height()), SWP_NOZORDER | SWP_NOACTIVATE);
       break;
     case ControlChange::Enabled:
       ::EnableWindow(Hwnd(), form_.Enabled());
@@ -171,8 +184,8 @@ void FormWindow::Show(bool maximized) {
     if (form_.Position() == TPosition::poScreenCenter) {
       // Centred once, from the width of this first show; later widths keep
       // the left edge.
-      const int left = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - form_.Width()) / 2);
-      const int top = std::max(0, (::GetSystemMetrics(SM_CYSCREEN) - form_.Height()) / 2);
+      const int left = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - Scale().Px(form_.Width())) / 2);
+      const int top = std::max(0, (::GetSystemMetrics(SM_CYSCREEN) - Scale().Px(form_.Height())) / 2);
       form_.SetBounds(left, top, form_.Width(), form_.Height());
     }
   }
@@ -184,7 +197,7 @@ TControl* FormWindow::ControlAt(HWND window, POINT screen) const {
   if (window == Hwnd()) {
     POINT client = screen;
     ::ScreenToClient(Hwnd(), &client);
-    TControl* graphic = GraphicAt(client.x, client.y, false);
+    TControl* graphic = GraphicAt(Scale().Design(client.x), Scale().Design(client.y), false);
     return graphic ? graphic : &form_;
   }
   // A window inside a control (the drop-down of a combo box) counts as the control.
@@ -242,6 +255,9 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
       if (SetBusyCursor(context_, lParam)) return TRUE;
       break;
+    case WM_DPICHANGED:
+      Rescale(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_MINIMIZE) {
         host_.MinimizeRequested();
@@ -273,7 +289,7 @@ void FormWindow::Paint() {
   // In creation order, each over the ones before.
   for (const auto& graphic : graphics_) {
     if (graphic->Control().Parent() != &form_) continue;
-    const RECT bounds = BoundsOf(graphic->Control());
+    const RECT bounds = Bounds(graphic->Control());
     RECT overlap{};
     if (!::IntersectRect(&overlap, &bounds, &area)) continue;
     SavedDC saved(buffer.get());
@@ -294,7 +310,7 @@ TControl* FormWindow::GraphicAt(int x, int y, bool enabledOnly) const {
 }
 
 void FormWindow::Press(TMouseButton button, bool twice, WPARAM wParam, LPARAM lParam) {
-  const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  const int x = Scale().Design(GET_X_LPARAM(lParam)), y = Scale().Design(GET_Y_LPARAM(lParam));
   // While a left press holds the mouse, every button goes to the held picture.
   TControl* target = held_ ? held_ : GraphicAt(x, y, true);
   if (button == TMouseButton::mbLeft && !held_ && target) {
@@ -311,7 +327,7 @@ void FormWindow::Press(TMouseButton button, bool twice, WPARAM wParam, LPARAM lP
 }
 
 void FormWindow::Release(TMouseButton button, WPARAM wParam, LPARAM lParam) {
-  const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  const int x = Scale().Design(GET_X_LPARAM(lParam)), y = Scale().Design(GET_Y_LPARAM(lParam));
   TControl* target = held_ ? held_ : GraphicAt(x, y, true);
   if (button == TMouseButton::mbLeft && held_) {
     held_ = nullptr;
@@ -338,6 +354,23 @@ void FormWindow::RestoreFocus() {
   TWinControl* control = form_.ActiveControl();
   if (!control || !control->CanFocus()) control = form_.FindNextControl(nullptr, true);
   if (control) form_.FocusControl(control);
+}
+
+RECT FormWindow::Bounds(const TControl& control) const {
+  return BoundsOf(control, Scale());
+}
+
+void FormWindow::Rescale(int dpi, const RECT& suggested) {
+  Scale().SetDpi(dpi);
+  // The suggested place and size, on the display the window moved to.
+  form_.SetBounds(suggested.left, suggested.top, form_.Width(), form_.Height());
+  ::SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const auto& graphic : graphics_)
+    graphic->Rescaled();
+  for (const auto& peer : windows_)
+    peer->SyncAll();
+  ::InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
 void FormWindow::Invalidate(const RECT& area) {

@@ -43,6 +43,9 @@ class FormWindow final : public Window, public ControlPeer, private PeerFactory 
   void Show(bool maximized);
   bool EverShown() const { return everShown_; }
 
+  // A component's place in the window's pixels.
+  RECT Bounds(const TControl& control) const;
+
   // The topmost component at a point of the screen, disabled ones included,
   // given the deepest of this form's windows there.
   TControl* ControlAt(HWND window, POINT screen) const;
@@ -69,6 +72,10 @@ class FormWindow final : public Window, public ControlPeer, private PeerFactory 
   void CancelHeldButton();
   void RestoreFocus();
   void Invalidate(const RECT& area);
+  // Lays the window out anew at the display's new scale, at the place the
+  // platform suggests (a move to a display of another scale).
+  void Rescale(int dpi, const RECT& suggested);
+  DisplayScale& Scale() const { return context_.gdi.Scale(); }
   void Dispatch(const std::function<void()>& work) { context_.application.Dispatch(work); }
 
   PeerContext& context_;

@@ -1,6 +1,8 @@
 #include "backend/Gdi.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace pix::win32 {
@@ -38,6 +40,54 @@ BITMAPINFO TopDownBitmapInfo32(int width, int height) {
   return info;
 }
 
+int DisplayScale::Design(int px) const {
+  int v = ::MulDiv(px, kDesignDpi, dpi_);
+  while (Px(v) > px)
+    --v;
+  while (Px(v + 1) <= px)
+    ++v;
+  return v;
+}
+
+int DisplayScale::ArtPercent() const {
+  constexpr int kPercents[] = {100, 125, 150, 175, 200};
+  const int wanted = ::MulDiv(dpi_, 100, kDesignDpi);
+  int best = kPercents[0];
+  for (const int percent : kPercents)
+    if (std::abs(percent - wanted) < std::abs(best - wanted)) best = percent;
+  return best;
+}
+
+namespace {
+// GetDpiForSystem and GetDpiForWindow, where user32 has them (Windows 10).
+template <class Function>
+Function User32Function(const char* name) {
+  const HMODULE user32 = ::GetModuleHandleA("user32.dll");
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
+  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)))
+                : nullptr;
+}
+}  // namespace
+
+int SystemDpi() {
+  using GetDpiForSystemFunction = UINT(WINAPI*)();
+  if (const auto getDpi = User32Function<GetDpiForSystemFunction>("GetDpiForSystem")) {
+    if (const UINT dpi = getDpi(); dpi > 0) return static_cast<int>(dpi);
+  }
+  const HDC screen = ::GetDC(nullptr);
+  const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : DisplayScale::kDesignDpi;
+  if (screen) ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : DisplayScale::kDesignDpi;
+}
+
+int WindowDpi(HWND window) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  if (const auto getDpi = User32Function<GetDpiForWindowFunction>("GetDpiForWindow")) {
+    if (const UINT dpi = getDpi(window); dpi > 0) return static_cast<int>(dpi);
+  }
+  return SystemDpi();
+}
+
 COLORREF ColorRef(TColor color) {
   if (color & kSystemColour) return ::GetSysColor(static_cast<int>(color & 0xFF));
   return static_cast<COLORREF>(color & 0x00FFFFFF);
@@ -50,6 +100,19 @@ PictureBitmap::PictureBitmap(const TPicture& picture) : width_(picture.width), h
     for (int x = 0; x < width_; ++x)
       bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] =
           picture.PixelRgb(x, y);
+  ::GdiFlush();
+}
+
+PictureBitmap::PictureBitmap(const TPicture& picture, int width, int height)
+    : width_(width), height_(height) {
+  const PictureBitmap source(picture);
+  std::uint32_t* bits = nullptr;
+  bitmap_ = CreateDib32(width_, height_, bits);
+  MemoryDC from(nullptr), to(nullptr);
+  Selection fromSelected(from.get(), source.get()), toSelected(to.get(), bitmap_.get());
+  ::SetStretchBltMode(to.get(), HALFTONE);
+  ::SetBrushOrgEx(to.get(), 0, 0, nullptr);
+  ::StretchBlt(to.get(), 0, 0, width_, height_, from.get(), 0, 0, source.Width(), source.Height(), SRCCOPY);
   ::GdiFlush();
 }
 
@@ -91,12 +154,15 @@ void TransparentGlyph::Draw(HDC dc, int x, int y) const {
 }
 
 HFONT GdiCache::Font(const TFont& font) {
-  const auto key = std::make_tuple(font.name, font.height);
+  // Negative heights are character heights, positive ones cell heights:
+  // either scales with the display.
+  const int height = scale_.Px(font.height);
+  const auto key = std::make_tuple(font.name, height);
   auto found = fonts_.find(key);
   if (found == fonts_.end()) {
     // Unsmoothed, as the small bitmap face the window's font names; where
     // that face is missing, the nearest sans-serif of the height stands in.
-    UniqueFont created(::CreateFontA(font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    UniqueFont created(::CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                                      DEFAULT_PITCH | FF_DONTCARE, font.name.c_str()));
     if (!created) ThrowLastError("CreateFont");
@@ -115,20 +181,31 @@ HBRUSH GdiCache::Brush(TColor color) {
   return found->second.get();
 }
 
+std::shared_ptr<const TPicture> GdiCache::ScaledArt(const std::shared_ptr<const TPicture>& picture) {
+  const int percent = scale_.ArtPercent();
+  if (percent == 100 || !pictures_ || picture->name.empty()) return picture;
+  return pictures_->Load(picture->name + "_" + std::to_string(percent));
+}
+
 const PictureBitmap& GdiCache::Bitmap(const std::shared_ptr<const TPicture>& picture) {
-  Bitmaps& entry = bitmaps_[picture.get()];
+  Bitmaps& entry = bitmaps_[{picture.get(), scale_.Dpi()}];
   if (!entry.opaque) {
     entry.picture = picture;
-    entry.opaque = std::make_unique<PictureBitmap>(*picture);
+    const auto art = ScaledArt(picture);
+    const int width = scale_.Px(picture->width), height = scale_.Px(picture->height);
+    entry.opaque = art->width == width && art->height == height
+                       ? std::make_unique<PictureBitmap>(*art)
+                       : std::make_unique<PictureBitmap>(*art, width, height);
   }
   return *entry.opaque;
 }
 
 const TransparentGlyph& GdiCache::Glyph(const std::shared_ptr<const TPicture>& picture) {
-  Bitmaps& entry = bitmaps_[picture.get()];
+  Bitmaps& entry = bitmaps_[{picture.get(), scale_.Dpi()}];
   if (!entry.glyph) {
     entry.picture = picture;
-    entry.glyph = std::make_unique<TransparentGlyph>(*picture);
+    // The nearest art as drawn: a glyph's see-through colour takes no filter.
+    entry.glyph = std::make_unique<TransparentGlyph>(*ScaledArt(picture));
   }
   return *entry.glyph;
 }

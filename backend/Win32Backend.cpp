@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -263,11 +264,19 @@ HWND Win32Backend::Impl::ApplicationHwnd() const {
 
 void Win32Backend::Impl::CreateApplicationWindow(TApplication& application) {
   application_ = &application;
+  // The windows take the display's scale; the scaled art comes from the resources.
+  gdi_.Scale().SetDpi(SystemDpi());
+  gdi_.SetPictures(&owner_);
   context_ = std::make_unique<PeerContext>(PeerContext{application, gdi_, owner_, owner_, *this});
 
+  // The big icon as drawn for the display's scale (the small one comes from
+  // the design's, which the platform brings to its size).
+  const int iconPercent = gdi_.Scale().ArtPercent();
+  const std::string bigIconName =
+      iconPercent == 100 ? skin::kMainIcon : std::string(skin::kMainIcon) + "_" + std::to_string(iconPercent);
   bigIcon_.reset(
-      static_cast<HICON>(::LoadImageA(Instance(), skin::kMainIcon, IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
-                                      ::GetSystemMetrics(SM_CYICON), 0)));
+      static_cast<HICON>(::LoadImageA(Instance(), bigIconName.c_str(), IMAGE_ICON,
+                                      ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
   smallIcon_.reset(
       static_cast<HICON>(::LoadImageA(Instance(), skin::kMainIcon, IMAGE_ICON,
                                       ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
@@ -415,7 +424,8 @@ void Win32Backend::Impl::Minimize() {
   if (main && ::IsWindowVisible(main->Hwnd()) && ::IsWindowEnabled(main->Hwnd())) {
     // From the main window's place down to the taskbar.
     const TForm& form = main->Form();
-    ::SetWindowPos(owner, main->Hwnd(), form.Left(), form.Top(), form.Width(), 0, SWP_SHOWWINDOW);
+    ::SetWindowPos(owner, main->Hwnd(), form.Left(), form.Top(), gdi_.Scale().Px(form.Width()), 0,
+                   SWP_SHOWWINDOW);
     ::DefWindowProcA(owner, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   } else {
     ::ShowWindow(owner, SW_MINIMIZE);

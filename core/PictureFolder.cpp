@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "core/PathRules.h"
@@ -104,14 +105,16 @@ void PictureFolder::Reload() {
 
   // One enumeration per mask piece, then one sort: a file that matches two
   // pieces stays listed twice, side by side, in the order of the pieces.
-  std::vector<std::string> collected;
+  // The wide calls list every name as it is stored; the ANSI ones would
+  // show "?" for each character the code page lacks, a name nothing opens.
+  std::vector<std::wstring> collected;
   try {
     for (const std::string& piece : MaskPieces(mask_)) {
-      for (DirEntry& entry : os_.FindFiles(piece).value) {
+      for (WideDirEntry& entry : os_.FindFilesWide(os_.AnsiToWide(piece)).value) {
         if (entry.attributes & kFiltered & ~wanted) continue;
         if (!listNormal && (entry.attributes & wanted) == 0) continue;
         if (entry.attributes & attr::kDirectory)
-          collected.push_back("[" + entry.name + "]");
+          collected.push_back(L"[" + entry.name + L"]");
         else
           collected.push_back(std::move(entry.name));
         if (collected.size() > kBusyFromItem) busy.Show();
@@ -121,7 +124,9 @@ void PictureFolder::Reload() {
     throw EOutOfResources("Unable to insert a line");
   }
 
-  // One locale sort key per name, not one locale comparison per pair.
+  // One locale sort key per name, not one locale comparison per pair. The
+  // ANSI key is the wide key of the name's wide spelling, so the names the
+  // code page spells keep the order they always had.
   struct Keyed {
     std::string key;
     std::size_t index;
@@ -129,7 +134,7 @@ void PictureFolder::Reload() {
   std::vector<Keyed> keys;
   keys.reserve(collected.size());
   for (std::size_t i = 0; i < collected.size(); ++i)
-    keys.push_back({os_.SortKeyIgnoreCase(collected[i]), i});
+    keys.push_back({os_.SortKeyIgnoreCaseWide(collected[i]), i});
   std::stable_sort(keys.begin(), keys.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
   names_.reserve(collected.size());
   for (const Keyed& keyed : keys)
@@ -141,7 +146,7 @@ int PictureFolder::Count() {
   return static_cast<int>(names_.size());
 }
 
-const std::string& PictureFolder::Name(int index) {
+const std::wstring& PictureFolder::Name(int index) {
   EnsureListed();
   if (index < 0 || index >= static_cast<int>(names_.size()))
     throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
@@ -158,18 +163,26 @@ void PictureFolder::Select(int index) {
   selected_ = index >= 0 && index < static_cast<int>(names_.size()) ? index : -1;
 }
 
-std::string PictureFolder::SelectedFileName() {
+std::wstring PictureFolder::SelectedFileName() {
   // Nothing is selected before the first listing: no need to list for it.
-  return selected_ < 0 ? std::string() : names_[static_cast<std::size_t>(selected_)];
+  return selected_ < 0 ? std::wstring() : names_[static_cast<std::size_t>(selected_)];
 }
 
-std::string PictureFolder::SelectedFilePath() {
-  const std::string name = SelectedFileName();
-  return name.empty() ? std::string() : JoinPath(folderPath_, name);
+std::wstring PictureFolder::SelectedFilePath() {
+  const std::wstring name = SelectedFileName();
+  if (name.empty()) return {};
+  const std::wstring folder = os_.AnsiToWide(folderPath_);
+  return !folder.empty() && folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
+}
+
+std::string PictureFolder::SelectedAnsiName() {
+  return os_.WideToAnsi(SelectedFileName()).value_or(std::string());
 }
 
 void PictureFolder::ApplyPath(const std::string& text) {
-  if (text.empty() || SameFileName(os_, text, SelectedFilePath())) return;
+  if (text.empty()) return;
+  const std::string selectedName = SelectedAnsiName();
+  if (!selectedName.empty() && SameFileName(os_, text, JoinPath(folderPath_, selectedName))) return;
   QuietCriticalErrors quiet(os_);
   const ResolvedPath resolved = ResolvePathText(os_, text);
   SetFolderPath(resolved.drive ? std::string(1, *resolved.drive) + ":" + resolved.folder : resolved.folder);
@@ -180,7 +193,7 @@ void PictureFolder::ApplyPath(const std::string& text) {
   } else if (!file.empty()) {
     SelectFileName(file);
     if (!FileExists(os_, file)) throw EInvalidOperation("Invalid file name - " + text);
-    if (SelectedFileName().empty()) {
+    if (selected_ < 0) {
       // The file is there but the mask hides it: list it by its own name.
       SetMask(file);
       SelectFileName(file);
@@ -189,14 +202,18 @@ void PictureFolder::ApplyPath(const std::string& text) {
 }
 
 void PictureFolder::SelectFileName(const std::string& name) {
-  if (SameFileName(os_, name, SelectedFileName())) return;
+  const auto selected =
+      selected_ >= 0 ? os_.WideToAnsi(SelectedFileName()) : std::optional<std::string>(std::string());
+  if (selected && SameFileName(os_, name, *selected)) return;
   EnsureListed();
   const int count = static_cast<int>(names_.size());
   selected_ = -1;
-  // The search starts at the second entry and wraps round to the first.
+  // The search starts at the second entry and wraps round to the first. A
+  // name the code page cannot spell is not the one asked for.
   for (int step = 0; step < count; ++step) {
     const int index = (step + 1) % count;
-    if (os_.CompareTextIgnoreCase(names_[static_cast<std::size_t>(index)], name) == 0) {
+    const auto ansi = os_.WideToAnsi(names_[static_cast<std::size_t>(index)]);
+    if (ansi && os_.CompareTextIgnoreCase(*ansi, name) == 0) {
       selected_ = index;
       break;
     }

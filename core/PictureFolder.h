@@ -1,6 +1,8 @@
 // The picture folder: the entries of one folder that match a mask, in the
 // name order. It is the index the countdown picks from, and the order the
-// sequence walks. It has no window: nobody ever sees it.
+// sequence walks. It has no window: nobody ever sees it. The entries are
+// listed under their own names in wide characters, also those the ANSI code
+// page cannot spell; the folder path itself is ANSI text.
 #pragma once
 
 #include <cstdint>
@@ -63,23 +65,28 @@ class PictureFolder {
   void SetTypes(FileTypes types);
 
   int Count();
-  const std::string& Name(int index);
+  const std::wstring& Name(int index);
 
   int SelectedIndex();
   // An index outside the entries selects none.
   void Select(int index);
-  std::string SelectedFileName();
-  std::string SelectedFilePath();
+  std::wstring SelectedFileName();
+  // The folder path and the selected name, in wide characters.
+  std::wstring SelectedFilePath();
 
   // Points the folder at a folder ("C:\Pictures\"), a mask ("C:\Pictures\*.png")
   // or a file ("C:\Pictures\a.jpg").
   void ApplyPath(const std::string& text);
+  // Selects the entry of this name (ANSI text, as a path's file part is).
   void SelectFileName(const std::string& name);
   // Lists the folder now.
   void Reload();
 
  private:
   void EnsureListed();
+  // The selected name as ANSI text; "" when none is selected or the code
+  // page cannot spell it (so that no ANSI text names it).
+  std::string SelectedAnsiName();
 
   Os& os_;
   BusyIndicator* busy_;  // not owned; may be null
@@ -87,7 +94,7 @@ class PictureFolder {
   std::string mask_ = "*.*";
   FileTypes types_{FileType::Normal};
   bool listed_ = false;
-  std::vector<std::string> names_;
+  std::vector<std::wstring> names_;
   int selected_ = -1;
 };
 

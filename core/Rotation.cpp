@@ -49,11 +49,11 @@ std::string TargetPicturePath(Os& os) {
   return windows.empty() ? std::string() : windows + kTargetName;
 }
 
-InstallOutcome InstallPicture(Os& os, const std::string& source) {
+InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
   const std::string target = TargetPicturePath(os);
   // Nothing to install, or a path that would have to be cut (and so could
   // name another file): the old picture stays as it is.
-  if (target.empty() || source.empty() || !FileExists(os, source) || source.size() > kLongestPath ||
+  if (target.empty() || source.empty() || !FileExistsWide(os, source) || source.size() > kLongestPath ||
       target.size() + 4 > kLongestPath)
     return InstallOutcome::Nothing;
   // A read-only picture is one its owner chose to keep: Windows would refuse
@@ -63,12 +63,13 @@ InstallOutcome InstallPicture(Os& os, const std::string& source) {
 
   // An empty file is no picture, and one whose length cannot be read has
   // gone since it was listed: the old one stays.
-  const auto length = os.GetFileSize(source);
+  const auto length = os.GetFileSizeWide(source);
   if (!length || length.value == 0) return InstallOutcome::Nothing;
 
   const std::uint32_t error =
       ReplaceFile(os, target, length.value, [&](const std::string& path, bool overwrite) {
-        const std::uint32_t copied = os.CopyFile(source, path, !overwrite);
+        // The wide call: the picture's name may lie beyond the ANSI code page.
+        const std::uint32_t copied = os.CopyFileWide(source, os.AnsiToWide(path), !overwrite);
         if (copied == oserr::kSuccess) MakePlainFile(os, path);
         return copied;
       });

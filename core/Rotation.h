@@ -37,8 +37,9 @@ enum class InstallOutcome : std::uint8_t {
 
 // Replaces "Pix_Rn.jpg" in the Windows directory with a copy of `source`,
 // so that a failure leaves the old picture whole, and asks the desktop to
-// load it anew when it shows that very file.
-InstallOutcome InstallPicture(Os& os, const std::string& source);
+// load it anew when it shows that very file. `source` is in wide characters,
+// as the picture folder lists it.
+InstallOutcome InstallPicture(Os& os, const std::wstring& source);
 
 // The picture the program owns.
 std::string TargetPicturePath(Os& os);

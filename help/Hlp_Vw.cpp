@@ -194,6 +194,18 @@ class HelpWindow {
       case WM_SETFOCUS:
         if (text_) ::SetFocus(text_);
         return 0;
+      case WM_DPICHANGED: {
+        // Moved to a display of another scale: the text's size follows, and
+        // the window takes the place the system suggests.
+        dpi_ = LOWORD(wParam);
+        win32::UniqueFont font = MakeTextFont(dpi_);
+        if (text_) ::SendMessageW(text_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        font_ = std::move(font);
+        const auto* place = reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(window, nullptr, place->left, place->top, place->right - place->left,
+                       place->bottom - place->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+      }
       case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
         limits->ptMinTrackSize = {Scaled(kMinWidth), Scaled(kMinHeight)};

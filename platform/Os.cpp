@@ -12,6 +12,11 @@ bool FileExists(Os& os, const std::string& path) {
   return attributes && (attributes.value & attr::kDirectory) == 0;
 }
 
+bool FileExistsWide(Os& os, const std::wstring& path) {
+  const auto attributes = os.GetFileAttributesWide(path);
+  return attributes && (attributes.value & attr::kDirectory) == 0;
+}
+
 namespace {
 
 // An in-place write empties the old content before the new one is whole, so
@@ -22,7 +27,7 @@ bool FitsInPlace(Os& os, const std::string& target, std::uint64_t newLength) {
   const std::size_t cut = target.find_last_of("\\/:");
   const auto space =
       os.GetDiskFreeSpace(cut == std::string::npos ? std::string() : target.substr(0, cut + 1));
-  const auto oldLength = os.GetFileSize(target);
+  const auto oldLength = os.GetFileSizeWide(os.AnsiToWide(target));
   if (!space || !oldLength) return true;
   const std::uint64_t cluster = space.value.clusterBytes ? space.value.clusterBytes : 1;
   const auto clusters = [cluster](std::uint64_t bytes) { return (bytes + cluster - 1) / cluster; };

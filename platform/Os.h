@@ -76,6 +76,13 @@ struct DiskSpace {
   std::uint32_t clusterBytes = 0;  // files take room in whole clusters
 };
 
+// An entry as the wide-character calls report it: its name in UTF-16 (on
+// Windows) or in code points (on the host), whatever the ANSI code page.
+struct WideDirEntry {
+  std::wstring name;
+  std::uint32_t attributes = 0;
+};
+
 struct LocalTime {
   std::uint16_t year = 0, month = 0, day = 0;
   std::uint16_t hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -137,8 +144,15 @@ class Os {
   // A pattern that matches nothing gives an empty list and kFileNotFound.
   virtual OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) = 0;
 
+  // FindFirstFileW and FindNextFileW: the same, with the names as they are
+  // stored, also those the ANSI code page cannot spell (which the ANSI calls
+  // report with "?" in place of each such character).
+  virtual OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern) = 0;
+
   // GetFileAttributesA: the attributes, or the error code.
   virtual OsResult<std::uint32_t> GetFileAttributes(const std::string& path) = 0;
+  // GetFileAttributesW.
+  virtual OsResult<std::uint32_t> GetFileAttributesWide(const std::wstring& path) = 0;
   // SetFileAttributesA. Gives 0 or the error code.
   virtual std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
@@ -160,8 +174,18 @@ class Os {
   // the order of CompareTextIgnoreCase, so a long list is sorted with one
   // locale call per name instead of one per comparison.
   virtual std::string SortKeyIgnoreCase(const std::string& text) = 0;
+  // The same key of a wide text (LCMapStringW). The ANSI call maps its
+  // text to wide characters and takes this key, so a name the code page
+  // can spell gets the key of its ANSI spelling.
+  virtual std::string SortKeyIgnoreCaseWide(const std::wstring& text) = 0;
   virtual std::string LowerCase(const std::string& text) = 0;
   virtual std::string UpperCase(const std::string& text) = 0;
+
+  // The ANSI code page's text in wide characters (MultiByteToWideChar with
+  // CP_ACP), and back (WideCharToMultiByte): nullopt when a character has
+  // no exact spelling in the code page.
+  virtual std::wstring AnsiToWide(const std::string& text) = 0;
+  virtual std::optional<std::string> WideToAnsi(const std::wstring& text) = 0;
 
   // GetCurrentProcessId.
   virtual std::uint32_t CurrentProcessId() = 0;
@@ -176,13 +200,17 @@ class Os {
   virtual std::string GetWindowsDirectory() = 0;
 
   // Files as wholes.
-  // The length of a file (GetFileAttributesExA).
-  virtual OsResult<std::uint64_t> GetFileSize(const std::string& path) = 0;
+  // The length of a file (GetFileAttributesExW).
+  virtual OsResult<std::uint64_t> GetFileSizeWide(const std::wstring& path) = 0;
   // The room left on the volume that holds `folder` (GetDiskFreeSpaceExA,
   // the cluster size from GetDiskFreeSpaceA on the volume's root).
   virtual OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) = 0;
   virtual std::uint32_t DeleteFile(const std::string& path) = 0;
   virtual std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // CopyFileW.
+  virtual std::uint32_t CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) = 0;
+  // CreateFileW for reading, as OpenFile with OpenMode::Read.
+  virtual OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) = 0;
   // MoveFileExA with MOVEFILE_REPLACE_EXISTING: replaces `to` in one step.
   virtual std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) = 0;
 
@@ -203,6 +231,7 @@ class Os {
 // Helpers every caller would otherwise write again.
 bool DirectoryExists(Os& os, const std::string& path);
 bool FileExists(Os& os, const std::string& path);
+bool FileExistsWide(Os& os, const std::wstring& path);
 
 // Writes a file's new content to `path`: created anew where `overwrite` is
 // false, failing with kFileExists when the name is taken; written over the

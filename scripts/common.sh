@@ -4,8 +4,15 @@
 PIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PIX_BUILD=$PIX_ROOT/build
 
-# Wine runs in a 32-bit prefix of the project's own, never the user's.
-export WINEPREFIX=$PIX_BUILD/wineprefix
+# Wine runs in a 32-bit prefix of the project's own, never the user's. With
+# PIX_DPI set (144, 192), in a prefix of its own whose displays run at that
+# dpi, made once like the other.
+PIX_DPI=${PIX_DPI:-96}
+if [[ $PIX_DPI == 96 ]]; then
+  export WINEPREFIX=$PIX_BUILD/wineprefix
+else
+  export WINEPREFIX=$PIX_BUILD/wineprefix-$PIX_DPI
+fi
 export WINEARCH=win32
 export WINEDEBUG=${PIX_WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -22,7 +29,8 @@ pix_build() {
   (cd "$PIX_ROOT" && cmake --build --preset "$preset" >"$log" 2>&1) || { cat "$log" >&2; return 1; }
 }
 
-# Starts a virtual X display when there is none, and stops it on exit.
+# Starts a virtual X display when there is none, and stops it on exit;
+# PIX_SCREEN gives its size (1024x768x24 unless set).
 pix_ensure_display() {
   if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
     return 0
@@ -30,7 +38,7 @@ pix_ensure_display() {
   local number
   for number in $(seq 90 140); do
     [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
-    Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >"$PIX_BUILD/xvfb.log" 2>&1 &
+    Xvfb ":$number" -screen 0 "${PIX_SCREEN:-1024x768x24}" -nolisten tcp >"$PIX_BUILD/xvfb.log" 2>&1 &
     PIX_XVFB_PID=$!
     export DISPLAY=":$number"
     local tries
@@ -63,6 +71,11 @@ pix_ensure_prefix() {
     wineboot --init >"$PIX_BUILD/wineboot.log" 2>&1
     # A crash must fail a test, not wait in a dialog.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    if [[ $PIX_DPI != 96 ]]; then
+      wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$PIX_DPI" /f >/dev/null 2>&1
+      wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+        /v LogPixels /t REG_DWORD /d "$PIX_DPI" /f >/dev/null 2>&1
+    fi
     wineserver -w
     touch "$WINEPREFIX/.pix-ready"
   fi

@@ -37,10 +37,105 @@ bool HasWildcard(std::string_view text) {
   return text.find_first_of("*?") != std::string_view::npos;
 }
 
+// The machine spells its names in code page 1252. A character the code page
+// lacks is spelled as kWideMark and six upper-case hex digits of its code
+// point: the wide calls read and write that spelling, the ANSI calls show
+// "?" in its place, as Windows does.
+constexpr char kWideMark = '\x01';
+constexpr std::size_t kWideLength = 7;
+
+// The characters of code page 1252 at 0x80 to 0x9F.
+constexpr char32_t kHigh1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The code point spelled at `at`, when a wide spelling starts there.
+std::optional<char32_t> WideAt(std::string_view text, std::size_t at) {
+  if (text[at] != kWideMark || text.size() - at < kWideLength) return std::nullopt;
+  char32_t code = 0;
+  for (std::size_t i = 1; i < kWideLength; ++i) {
+    const int digit = HexValue(text[at + i]);
+    if (digit < 0) return std::nullopt;
+    code = code * 16 + static_cast<char32_t>(digit);
+  }
+  return code;
+}
+
+char32_t CodePointOf(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u >= 0x80 && u < 0xA0 ? kHigh1252[u - 0x80] : u;
+}
+
+// The code page's byte of a character, when it has one.
+std::optional<char> ByteOf(char32_t code) {
+  if (code < 0x80 || (code >= 0xA0 && code < 0x100)) return static_cast<char>(code);
+  for (std::size_t i = 0; i < 32; ++i)
+    if (kHigh1252[i] == code) return static_cast<char>(0x80 + i);
+  return std::nullopt;
+}
+
+std::string Spelled(std::wstring_view text) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string spelled;
+  spelled.reserve(text.size());
+  for (wchar_t c : text) {
+    const auto code = static_cast<char32_t>(c);
+    if (const auto byte = ByteOf(code)) {
+      spelled += *byte;
+      continue;
+    }
+    spelled += kWideMark;
+    for (int shift = 20; shift >= 0; shift -= 4)
+      spelled += kDigits[(code >> shift) & 0xF];
+  }
+  return spelled;
+}
+
+std::wstring Widened(std::string_view spelled) {
+  std::wstring wide;
+  wide.reserve(spelled.size());
+  for (std::size_t i = 0; i < spelled.size(); ++i) {
+    if (const auto code = WideAt(spelled, i)) {
+      wide += static_cast<wchar_t>(*code);
+      i += kWideLength - 1;
+    } else {
+      wide += static_cast<wchar_t>(CodePointOf(spelled[i]));
+    }
+  }
+  return wide;
+}
+
+// A name as the ANSI calls report it.
+std::string AnsiShown(std::string_view spelled) {
+  std::string shown;
+  shown.reserve(spelled.size());
+  for (std::size_t i = 0; i < spelled.size(); ++i) {
+    if (WideAt(spelled, i)) {
+      shown += '?';
+      i += kWideLength - 1;
+    } else {
+      shown += spelled[i];
+    }
+  }
+  return shown;
+}
+
 // Characters no name may hold. The colon is left to the lookup: Windows reads
 // it as a stream name, which this machine never finds.
 bool HasInvalidCharacter(std::string_view name, bool wildcardsAllowed = false) {
-  for (char c : name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (WideAt(name, i)) {
+      i += kWideLength - 1;
+      continue;
+    }
+    const char c = name[i];
     const auto u = static_cast<unsigned char>(c);
     if (u < 0x20 || c == '<' || c == '>' || c == '"' || c == '|') return true;
     if (!wildcardsAllowed && (c == '?' || c == '*')) return true;
@@ -501,7 +596,20 @@ std::vector<std::uint8_t> SortKey(std::string_view text, bool ignoreCase) {
   using namespace collation1252;
   std::vector<std::uint8_t> primary, accent, letterCase, positional;
   std::size_t primaries = 0;
-  for (char c : text) {
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (const auto code = WideAt(text, at)) {
+      // A character beyond the code page: after every script of the code
+      // page, in the order of its code point, without accent or case.
+      primary.insert(primary.end(),
+                     {0xFE, static_cast<std::uint8_t>(2 + (*code >> 16)),
+                      static_cast<std::uint8_t>(*code >> 8), static_cast<std::uint8_t>(*code)});
+      accent.insert(accent.end(), {kNoWeight, kNoWeight});
+      letterCase.insert(letterCase.end(), {kNoWeight, kNoWeight});
+      primaries += 2;
+      at += kWideLength - 1;
+      continue;
+    }
+    const char c = text[at];
     const Weights& w = kWeights[static_cast<unsigned char>(c)];
     if (w.positional != 0) {
       const auto position = static_cast<std::uint16_t>(0xFFFF - primaries);
@@ -597,7 +705,7 @@ OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFile(const std::string& path, Op
 }
 
 std::string MemoryOs::GetCurrentDirectory() {
-  return m_->current.Text();
+  return AnsiShown(m_->current.Text());
 }
 
 std::uint32_t MemoryOs::SetCurrentDirectory(const std::string& path) {
@@ -613,6 +721,23 @@ std::uint32_t MemoryOs::SetCurrentDirectory(const std::string& path) {
 }
 
 OsResult<std::vector<DirEntry>> MemoryOs::FindFiles(const std::string& pattern) {
+  auto result = FindSpelled(pattern);
+  for (DirEntry& entry : result.value)
+    entry.name = AnsiShown(entry.name);
+  return result;
+}
+
+OsResult<std::vector<WideDirEntry>> MemoryOs::FindFilesWide(const std::wstring& pattern) {
+  auto spelled = FindSpelled(Spelled(pattern));
+  OsResult<std::vector<WideDirEntry>> result;
+  result.error = spelled.error;
+  result.value.reserve(spelled.value.size());
+  for (const DirEntry& entry : spelled.value)
+    result.value.push_back({Widened(entry.name), entry.attributes});
+  return result;
+}
+
+OsResult<std::vector<DirEntry>> MemoryOs::FindSpelled(const std::string& pattern) {
   OsResult<std::vector<DirEntry>> result;
   if (pattern.empty()) {
     result.error = oserr::kPathNotFound;
@@ -669,6 +794,10 @@ OsResult<std::vector<DirEntry>> MemoryOs::FindFiles(const std::string& pattern) 
     if (MatchesWildcard(name, child->name)) result.value.push_back({child->name, child->Reported()});
   if (result.value.empty()) result.error = oserr::kFileNotFound;
   return result;
+}
+
+OsResult<std::uint32_t> MemoryOs::GetFileAttributesWide(const std::wstring& path) {
+  return GetFileAttributes(Spelled(path));
 }
 
 OsResult<std::uint32_t> MemoryOs::GetFileAttributes(const std::string& path) {
@@ -738,6 +867,33 @@ std::string MemoryOs::SortKeyIgnoreCase(const std::string& text) {
   if (text.empty()) return {};  // the platform's call refuses an empty text
   const auto key = SortKey(text, true);
   return std::string(key.begin(), key.end());
+}
+
+std::string MemoryOs::SortKeyIgnoreCaseWide(const std::wstring& text) {
+  return SortKeyIgnoreCase(Spelled(text));
+}
+
+std::wstring MemoryOs::AnsiToWide(const std::string& text) {
+  std::wstring wide;
+  wide.reserve(text.size());
+  for (char c : text)
+    wide += static_cast<wchar_t>(CodePointOf(c));
+  return wide;
+}
+
+std::optional<std::string> MemoryOs::WideToAnsi(const std::wstring& text) {
+  std::string ansi;
+  ansi.reserve(text.size());
+  for (wchar_t c : text) {
+    const auto byte = ByteOf(static_cast<char32_t>(c));
+    if (!byte) return std::nullopt;
+    ansi += *byte;
+  }
+  return ansi;
+}
+
+std::string MemoryOs::SpelledName(const std::wstring& path) {
+  return Spelled(path);
 }
 
 std::string MemoryOs::LowerCase(const std::string& text) {
@@ -816,9 +972,9 @@ std::uint32_t MemoryOs::CopyFile(const std::string& from, const std::string& to,
   return oserr::kSuccess;
 }
 
-OsResult<std::uint64_t> MemoryOs::GetFileSize(const std::string& path) {
+OsResult<std::uint64_t> MemoryOs::GetFileSizeWide(const std::wstring& path) {
   Machine::Place place;
-  if (const auto error = m_->Find(path, place)) return {0, error};
+  if (const auto error = m_->Find(Spelled(path), place)) return {0, error};
   if (!place.node) return {0, oserr::kFileNotFound};
   return {place.node->directory ? 0 : place.node->contents.size(), oserr::kSuccess};
 }
@@ -828,6 +984,14 @@ OsResult<DiskSpace> MemoryOs::GetDiskFreeSpace(const std::string& folder) {
   if (const auto error = m_->Find(folder.empty() ? m_->current.Text() : folder, place)) return {{}, error};
   if (!place.node || !place.node->directory) return {{}, oserr::kPathNotFound};
   return {{place.volume->FreeBytes(), static_cast<std::uint32_t>(Volume::kCluster)}, oserr::kSuccess};
+}
+
+std::uint32_t MemoryOs::CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  return CopyFile(Spelled(from), Spelled(to), failIfExists);
+}
+
+OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFileForReadingWide(const std::wstring& path) {
+  return OpenFile(Spelled(path), OpenMode::Read);
 }
 
 std::uint32_t MemoryOs::MoveFileReplace(const std::string& from, const std::string& to) {

@@ -15,6 +15,11 @@
 //   sorted), with "." and ".." first in every folder but a root. Patterns
 //   match the long names only: there are no 8.3 short names, through which
 //   Windows may also list a.jpgx for *.jpg.
+// - Names are spelled in code page 1252. A name with characters beyond it is
+//   reached through the wide calls (and staged under SpelledName); the ANSI
+//   calls list it with "?" for each such character, which no ANSI call then
+//   finds. Such characters sort after all of the code page's, by code
+//   point, and match no "?" of a pattern; their letter case is not folded.
 // - Files opened through the seam share reading only, like the real layer;
 //   writes show in the tree at once. A file held open by "another program"
 //   (HoldOpen) shares nothing.
@@ -60,7 +65,9 @@ class MemoryOs final : public Os {
   std::string GetCurrentDirectory() override;
   std::uint32_t SetCurrentDirectory(const std::string& path) override;
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override;
+  OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern) override;
   OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override;
+  OsResult<std::uint32_t> GetFileAttributesWide(const std::wstring& path) override;
   std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
   std::uint32_t CurrentProcessId() override;
   std::uint32_t GetLogicalDrives() override;
@@ -71,16 +78,21 @@ class MemoryOs final : public Os {
   int CompareTextIgnoreCase(const std::string& a, const std::string& b) override;
   int CompareTextCaseSensitive(const std::string& a, const std::string& b) override;
   std::string SortKeyIgnoreCase(const std::string& text) override;
+  std::string SortKeyIgnoreCaseWide(const std::wstring& text) override;
   std::string LowerCase(const std::string& text) override;
   std::string UpperCase(const std::string& text) override;
+  std::wstring AnsiToWide(const std::string& text) override;
+  std::optional<std::string> WideToAnsi(const std::wstring& text) override;
   LocalTime GetLocalTime() override;
   std::optional<std::int64_t> QueryPerformanceCounter() override;
   std::uint32_t GetTickCount() override;
   std::string GetWindowsDirectory() override;
-  OsResult<std::uint64_t> GetFileSize(const std::string& path) override;
+  OsResult<std::uint64_t> GetFileSizeWide(const std::wstring& path) override;
   OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override;
   std::uint32_t DeleteFile(const std::string& path) override;
   std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  std::uint32_t CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
+  OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) override;
   std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
   std::string GetDesktopWallpaper() override;
   std::uint32_t SetDesktopWallpaper(const std::string& path) override;
@@ -115,6 +127,9 @@ class MemoryOs final : public Os {
   void SetRememberedDirectory(char letter, const std::string& path);
 
   // --- Staging: the file tree ---
+  // The machine's own spelling of a wide path, for the staging calls below:
+  // WriteFileContents(SpelledName(L"C:\\Pictures\\photo.jpg"), ...).
+  static std::string SpelledName(const std::wstring& path);
   // Creates the folder and any missing parents. `attributes` are the extra
   // bits (read-only, hidden, system, archive) of the last folder.
   void MakeDirectory(const std::string& path, std::uint32_t attributes = 0);
@@ -186,6 +201,9 @@ class MemoryOs final : public Os {
   struct Machine;
 
  private:
+  // FindFiles with the names in the machine's own spelling.
+  OsResult<std::vector<DirEntry>> FindSpelled(const std::string& pattern);
+
   std::shared_ptr<Machine> m_;
 };
 

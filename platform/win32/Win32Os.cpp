@@ -115,6 +115,28 @@ OsResult<std::vector<DirEntry>> Win32Os::FindFiles(const std::string& pattern) {
   return result;
 }
 
+OsResult<std::vector<WideDirEntry>> Win32Os::FindFilesWide(const std::wstring& pattern) {
+  OsResult<std::vector<WideDirEntry>> result;
+  WIN32_FIND_DATAW data{};
+  const win32::UniqueFind find(::FindFirstFileW(pattern.c_str(), &data));
+  if (!find) {
+    result.error = ::GetLastError();
+    return result;
+  }
+  do {
+    result.value.push_back({data.cFileName, data.dwFileAttributes});
+  } while (::FindNextFileW(find.get(), &data));
+  const DWORD last = ::GetLastError();
+  if (last != ERROR_NO_MORE_FILES) result.error = last;
+  return result;
+}
+
+OsResult<std::uint32_t> Win32Os::GetFileAttributesWide(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {0, ::GetLastError()};
+  return {attributes, oserr::kSuccess};
+}
+
 OsResult<std::uint32_t> Win32Os::GetFileAttributes(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return {0, ::GetLastError()};
@@ -192,6 +214,53 @@ std::string Win32Os::SortKeyIgnoreCase(const std::string& text) {
   return key;
 }
 
+std::string Win32Os::SortKeyIgnoreCaseWide(const std::wstring& text) {
+  constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int length = static_cast<int>(text.size());
+  // A sort key is bytes, though the wide call's buffer is typed as wide characters.
+  char shortKey[512];
+  int written = ::LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), length,
+                               reinterpret_cast<LPWSTR>(shortKey), sizeof shortKey);
+  std::string key;
+  if (written > 0) {
+    key.assign(shortKey, static_cast<std::size_t>(written));
+  } else {
+    const int needed = ::LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), length, nullptr, 0);
+    if (needed <= 0) return {};
+    key.resize(static_cast<std::size_t>(needed));
+    written = ::LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), length,
+                             reinterpret_cast<LPWSTR>(key.data()), needed);
+    key.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+  }
+  if (!key.empty() && key.back() == '\0') key.pop_back();
+  return key;
+}
+
+std::wstring Win32Os::AnsiToWide(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::optional<std::string> Win32Os::WideToAnsi(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = static_cast<int>(text.size());
+  BOOL lossy = FALSE;
+  const int length =
+      ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, &lossy);
+  if (length <= 0 || lossy) return std::nullopt;
+  std::string ansi(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, ansi.data(), length, nullptr,
+                        &lossy);
+  // What comes back must be the same text: no character stood in for another.
+  if (lossy || AnsiToWide(ansi) != text) return std::nullopt;
+  return ansi;
+}
+
 std::string Win32Os::LowerCase(const std::string& text) {
   return MapCase(text, [](LPSTR s, DWORD n) { return ::CharLowerBuffA(s, n); });
 }
@@ -237,9 +306,9 @@ std::uint32_t Win32Os::DeleteFile(const std::string& path) {
   return ::DeleteFileA(path.c_str()) ? oserr::kSuccess : ::GetLastError();
 }
 
-OsResult<std::uint64_t> Win32Os::GetFileSize(const std::string& path) {
+OsResult<std::uint64_t> Win32Os::GetFileSizeWide(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return {0, ::GetLastError()};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {0, ::GetLastError()};
   return {(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, oserr::kSuccess};
 }
 
@@ -259,6 +328,17 @@ OsResult<DiskSpace> Win32Os::GetDiskFreeSpace(const std::string& folder) {
 
 std::uint32_t Win32Os::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   return ::CopyFileA(from.c_str(), to.c_str(), failIfExists) ? oserr::kSuccess : ::GetLastError();
+}
+
+std::uint32_t Win32Os::CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  return ::CopyFileW(from.c_str(), to.c_str(), failIfExists) ? oserr::kSuccess : ::GetLastError();
+}
+
+OsResult<std::unique_ptr<OsFile>> Win32Os::OpenFileForReadingWide(const std::wstring& path) {
+  HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {nullptr, ::GetLastError()};
+  return {std::make_unique<Win32File>(handle), oserr::kSuccess};
 }
 
 std::uint32_t Win32Os::MoveFileReplace(const std::string& from, const std::string& to) {

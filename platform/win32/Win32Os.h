@@ -1,4 +1,5 @@
-// The OS seam on the real Win32 API, through the ANSI functions.
+// The OS seam on the real Win32 API, through the ANSI functions, and the
+// wide-character ones for the names the ANSI code page cannot spell.
 #pragma once
 
 #include "platform/Os.h"
@@ -12,7 +13,9 @@ class Win32Os final : public Os {
   std::string GetCurrentDirectory() override;
   std::uint32_t SetCurrentDirectory(const std::string& path) override;
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override;
+  OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern) override;
   OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override;
+  OsResult<std::uint32_t> GetFileAttributesWide(const std::wstring& path) override;
   std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
   std::uint32_t CurrentProcessId() override;
   std::uint32_t GetLogicalDrives() override;
@@ -23,16 +26,21 @@ class Win32Os final : public Os {
   int CompareTextIgnoreCase(const std::string& a, const std::string& b) override;
   int CompareTextCaseSensitive(const std::string& a, const std::string& b) override;
   std::string SortKeyIgnoreCase(const std::string& text) override;
+  std::string SortKeyIgnoreCaseWide(const std::wstring& text) override;
   std::string LowerCase(const std::string& text) override;
   std::string UpperCase(const std::string& text) override;
+  std::wstring AnsiToWide(const std::string& text) override;
+  std::optional<std::string> WideToAnsi(const std::wstring& text) override;
   LocalTime GetLocalTime() override;
   std::optional<std::int64_t> QueryPerformanceCounter() override;
   std::uint32_t GetTickCount() override;
   std::string GetWindowsDirectory() override;
-  OsResult<std::uint64_t> GetFileSize(const std::string& path) override;
+  OsResult<std::uint64_t> GetFileSizeWide(const std::wstring& path) override;
   OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override;
   std::uint32_t DeleteFile(const std::string& path) override;
   std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  std::uint32_t CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
+  OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) override;
   std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
   std::string GetDesktopWallpaper() override;
   std::uint32_t SetDesktopWallpaper(const std::string& path) override;

@@ -26,11 +26,12 @@ class FoldersContract : public ::testing::Test {
   void File(const std::string& relative, std::uint32_t attributes = 0) {
     stage_->MakeFile(Path(relative), "jpeg bytes of " + relative, attributes);
   }
-  static std::vector<std::string> Items(PictureFolder& list) {
+  // The names as ANSI text: the cases list names the code page spells.
+  std::vector<std::string> Items(PictureFolder& list) {
     std::vector<std::string> items;
     items.reserve(static_cast<std::size_t>(list.Count()));
     for (int i = 0; i < list.Count(); ++i)
-      items.push_back(list.Name(i));
+      items.push_back(os().WideToAnsi(list.Name(i)).value_or("(not in the code page)"));
     return items;
   }
   static std::vector<std::string> Items(TDirectoryListBox& list) {
@@ -186,7 +187,7 @@ TEST_F(FoldersContract, PictureListSelectionAndPaths) {
     SCOPED_TRACE(c.write);
     list.Select(c.write);
     EXPECT_EQ(list.SelectedIndex(), c.read);
-    EXPECT_EQ(list.SelectedFilePath(), c.path);
+    EXPECT_EQ(list.SelectedFilePath(), os().AnsiToWide(c.path));
   }
 }
 
@@ -203,11 +204,11 @@ TEST_F(FoldersContract, PictureListApplyPath) {
   EXPECT_EQ(list.FolderPath(), Path("Pictures"));
   EXPECT_EQ(list.Mask(), "*.jpg");
   EXPECT_EQ(list.SelectedIndex(), -1);
-  EXPECT_EQ(list.SelectedFilePath(), "");
+  EXPECT_EQ(list.SelectedFilePath(), L"");
 
   // A file selects it.
   list.ApplyPath(Path("Pictures\\b.jpg"));
-  EXPECT_EQ(list.SelectedFileName(), "b.jpg");
+  EXPECT_EQ(list.SelectedFileName(), L"b.jpg");
 
   // The same file in another letter case does nothing, not even a reload.
   File("Pictures\\c.jpg");
@@ -217,7 +218,7 @@ TEST_F(FoldersContract, PictureListApplyPath) {
   // A file the mask hides becomes the mask.
   list.ApplyPath(Path("Pictures\\d.png"));
   EXPECT_EQ(list.Mask(), "d.png");
-  EXPECT_EQ(list.SelectedFileName(), "d.png");
+  EXPECT_EQ(list.SelectedFileName(), L"d.png");
 
   // A mask in the file part sets the folder and the mask.
   list.ApplyPath(Path("Pictures\\Sub\\*.png"));
@@ -343,6 +344,44 @@ TEST_F(FoldersContract, FolderListWrites) {
   list.OpenSelected();
   EXPECT_EQ(list.FolderPath(), "C:\\");
   EXPECT_EQ(changes, 2);
+}
+
+// A name the ANSI code page cannot spell is listed under its own name and
+// installed in its turn; the names the code page spells keep their order.
+TEST_F(FoldersContract, PictureListListsNamesBeyondTheCodePage) {
+  const std::wstring wideName = L"\u65E5\u672C.jpg";
+  for (const char* name : {"z.jpg", "a.jpg", "\xE9.jpg", "B.jpg"})
+    File(std::string("Pictures\\") + name);
+  stage_->MakeFileWide(os().AnsiToWide(Path("Pictures\\")) + wideName, "jpeg bytes of the wide one");
+
+  PictureFolder list(os());
+  list.SetMask("*.jpg");
+  list.ApplyPath(Path("Pictures\\"));
+  ASSERT_EQ(list.Count(), 5);
+  std::vector<std::wstring> spelled;
+  int wideIndex = -1;
+  for (int i = 0; i < list.Count(); ++i) {
+    if (list.Name(i) == wideName) wideIndex = i;
+    if (os().WideToAnsi(list.Name(i))) spelled.push_back(list.Name(i));
+  }
+  EXPECT_EQ(spelled, (std::vector<std::wstring>{L"a.jpg", L"B.jpg", os().AnsiToWide("\xE9.jpg"), L"z.jpg"}));
+  ASSERT_NE(wideIndex, -1) << "listed under its own name";
+
+  list.Select(wideIndex);
+  EXPECT_EQ(list.SelectedFileName(), wideName);
+  EXPECT_EQ(list.SelectedFilePath(), os().AnsiToWide(Path("Pictures\\")) + wideName);
+  auto read = os().OpenFileForReadingWide(list.SelectedFilePath());
+  ASSERT_TRUE(read);
+  char buffer[64] = {};
+  std::size_t got = 0;
+  read.value->Read(buffer, sizeof buffer, got);
+  EXPECT_EQ(std::string(buffer, got), "jpeg bytes of the wide one");
+
+  // No ANSI text names it: a path's file part never selects it.
+  list.ApplyPath(Path("Pictures\\a.jpg"));
+  EXPECT_EQ(list.SelectedFileName(), L"a.jpg");
+  list.SelectFileName("??.jpg");
+  EXPECT_EQ(list.SelectedIndex(), -1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -424,7 +425,7 @@ TEST_F(OsContract, FileLengthsAndFreeSpace) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    const auto length = os().GetFileSize(c.path);
+    const auto length = os().GetFileSizeWide(os().AnsiToWide(c.path));
     EXPECT_EQ(length.error, c.error);
     EXPECT_EQ(length.value, c.length);
   }
@@ -467,6 +468,111 @@ TEST_F(OsContract, ComparisonsTheProgramDependsOn) {
     EXPECT_EQ(Sign(os().CompareTextCaseSensitive(c.a, c.b)), c.caseSensitive);
     EXPECT_EQ(Sign(os().SortKeyIgnoreCase(c.a).compare(os().SortKeyIgnoreCase(c.b))), c.ignoringCase);
   }
+}
+
+// Names the code page spells, ASCII and Latin-1 (as the ANSI code page of the
+// test machines spells them): every printable single character, and names
+// that weigh digits, case, accents, ligatures, punctuation and length.
+std::vector<std::string> AnsiSpelledNames() {
+  std::vector<std::string> names;
+  for (int c = 0x20; c <= 0xFF; ++c)
+    if (c != 0x7F) names.emplace_back(1, static_cast<char>(c));
+  for (const char* name :
+       {"a.jpg",      "B.jpg",    "c.jpg",      "img10.jpg",    "img2.jpg",    "IMG1.jpg",      "photo.JPG",
+        "Photo.jpg",  "z.jpg",    "\xE9.jpg",   "e.jpg",        "f.jpg",       "\xC9t\xE9.jpg", "ete.jpg",
+        "\xE6on.jpg", "aeon.jpg", "\xC6ON.jpg", "stra\xDF.jpg", "strass.jpg",  "co-op.jpg",     "coop.jpg",
+        "co_op.jpg",  "it's.jpg", "its.jpg",    "ni\xF1o.jpg",  "nino.jpg",    "m\xFCller.jpg", "muller.jpg",
+        "\xFF.jpg",   "y.jpg",    "1 a.jpg",    "1a.jpg",       "~x.jpg",      "x~.jpg",        "[x].jpg",
+        "x",          "xx",       "x.jpg",      "x1.jpg",       "\x80uro.jpg", "\x8Ar.jpg"})
+    names.emplace_back(name);
+  return names;
+}
+
+// The picture list sorts by the wide sort key. For every name the code page
+// spells it orders exactly as the ANSI sort key and the ANSI comparison
+// always have, so the stored sequence positions keep their pictures.
+TEST_F(OsContract, WideSortKeysOrderAnsiNamesAsTheAnsiCallsDo) {
+  const std::vector<std::string> names = AnsiSpelledNames();
+  auto sorted = [&names](const std::function<bool(const std::string&, const std::string&)>& before) {
+    std::vector<std::string> order = names;
+    std::stable_sort(order.begin(), order.end(), before);
+    return order;
+  };
+  const auto byComparison = sorted(
+      [this](const std::string& a, const std::string& b) { return os().CompareTextIgnoreCase(a, b) < 0; });
+  std::map<std::string, std::string> ansiKeys, wideKeys;
+  for (const std::string& name : names) {
+    ansiKeys[name] = os().SortKeyIgnoreCase(name);
+    wideKeys[name] = os().SortKeyIgnoreCaseWide(os().AnsiToWide(name));
+  }
+  const auto byAnsiKey =
+      sorted([&ansiKeys](const std::string& a, const std::string& b) { return ansiKeys[a] < ansiKeys[b]; });
+  const auto byWideKey =
+      sorted([&wideKeys](const std::string& a, const std::string& b) { return wideKeys[a] < wideKeys[b]; });
+  EXPECT_EQ(byWideKey, byAnsiKey);
+  EXPECT_EQ(byWideKey, byComparison);
+  for (std::size_t i = 0; i + 1 < byWideKey.size(); ++i) {
+    const std::string& a = byWideKey[i];
+    const std::string& b = byWideKey[i + 1];
+    SCOPED_TRACE("\"" + a + "\" then \"" + b + "\"");
+    // Equal keys where the comparison finds the names equal, and only there.
+    EXPECT_EQ(wideKeys[a] == wideKeys[b], os().CompareTextIgnoreCase(a, b) == 0);
+  }
+}
+
+TEST_F(OsContract, TextBetweenTheCodePageAndWideCharacters) {
+  for (const std::string& name : AnsiSpelledNames()) {
+    SCOPED_TRACE(name);
+    const std::wstring wide = os().AnsiToWide(name);
+    EXPECT_EQ(os().WideToAnsi(wide), name) << "back again unchanged";
+  }
+  EXPECT_EQ(os().AnsiToWide("a\xE9"), L"a\u00E9");
+  EXPECT_EQ(os().WideToAnsi(L""), std::string());
+  // No code page of the test machines spells these; "?" never stands in.
+  EXPECT_EQ(os().WideToAnsi(L"\u65E5\u672C.jpg"), std::nullopt);
+  EXPECT_EQ(os().WideToAnsi(L"a\u0416"), std::nullopt);
+}
+
+// A name the code page cannot spell: the ANSI calls list it with "?" and
+// cannot copy it; the wide calls list it, read it and copy it.
+TEST_F(OsContract, NamesBeyondTheCodePageThroughTheWideCalls) {
+  const std::wstring name = L"\u65E5\u672C.jpg";
+  Dir("Pictures");
+  File("Pictures\\a.jpg", "ascii");
+  const std::wstring folder = os().AnsiToWide(Path("Pictures\\"));
+  stage_->MakeFileWide(folder + name, "wide bytes");
+
+  const auto wide = os().FindFilesWide(folder + L"*.jpg");
+  ASSERT_TRUE(wide);
+  std::vector<std::wstring> wideNames;
+  for (const auto& entry : wide.value)
+    wideNames.push_back(entry.name);
+  std::sort(wideNames.begin(), wideNames.end());
+  EXPECT_EQ(wideNames, (std::vector<std::wstring>{L"a.jpg", name}));
+
+  const auto ansi = os().FindFiles(Path("Pictures\\*.jpg"));
+  ASSERT_TRUE(ansi);
+  std::vector<std::string> ansiNames;
+  for (const auto& entry : ansi.value)
+    ansiNames.push_back(entry.name);
+  std::sort(ansiNames.begin(), ansiNames.end());
+  EXPECT_EQ(ansiNames, (std::vector<std::string>{"??.jpg", "a.jpg"}));
+  EXPECT_NE(os().CopyFile(Path("Pictures\\??.jpg"), Path("copy.jpg"), false), oserr::kSuccess);
+
+  EXPECT_TRUE(FileExistsWide(os(), folder + name));
+  EXPECT_FALSE(FileExistsWide(os(), folder + L"\u65E5.jpg"));
+  auto opened = os().OpenFileForReadingWide(folder + name);
+  ASSERT_TRUE(opened);
+  char buffer[32] = {};
+  std::size_t got = 0;
+  EXPECT_EQ(opened.value->Read(buffer, sizeof buffer, got), oserr::kSuccess);
+  EXPECT_EQ(std::string(buffer, got), "wide bytes");
+  EXPECT_EQ(opened.value->Close(), oserr::kSuccess);
+  EXPECT_EQ(os().OpenFileForReadingWide(folder + L"missing.jpg").error, oserr::kFileNotFound);
+
+  EXPECT_EQ(os().CopyFileWide(folder + name, os().AnsiToWide(Path("copy.jpg")), false), oserr::kSuccess);
+  EXPECT_EQ(stage_->ReadFile(Path("copy.jpg")), "wide bytes");
+  EXPECT_EQ(os().CopyFileWide(folder + name, os().AnsiToWide(Path("copy.jpg")), true), oserr::kFileExists);
 }
 
 TEST_F(OsContract, LetterCaseOfAscii) {

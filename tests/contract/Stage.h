@@ -30,6 +30,9 @@ class Stage {
   // attributes (attr::kReadOnly, attr::kHidden, attr::kSystem).
   virtual void MakeFile(const std::string& path, const std::string& contents,
                         std::uint32_t attributes = 0) = 0;
+  // Creates a file under a name in wide characters (its folder must exist),
+  // also one the ANSI code page cannot spell.
+  virtual void MakeFileWide(const std::wstring& path, const std::string& contents) = 0;
   // The bytes of a file; throws std::runtime_error when it cannot be read.
   virtual std::string ReadFile(const std::string& path) = 0;
   // Removes a file or an empty folder; attributes are cleared first.

@@ -42,6 +42,31 @@ case_sequence_over_five_runs() {
   done
 }
 
+# A picture named beyond the ANSI code page takes its turn with the others:
+# four runs in mode 1 install four different pictures, the names the code
+# page spells in their order of always (a, é, z), and the fifth starts again.
+case_sequence_with_a_name_beyond_the_code_page() {
+  local dir run installed=() name spelled=()
+  dir=$(new_case widenames)
+  make_pictures "$dir/Pictures" z.jpg 日本.jpg a.jpg é.jpg
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 1 -1
+  old_picture
+  for run in 0 1 2 3 4; do
+    expect_eq "exit code of run $run" "$(run_to_end "$dir")" 0
+    installed[run]=none
+    for name in z.jpg 日本.jpg a.jpg é.jpg; do
+      cmp -s "$target" "$dir/Pictures/$name" && installed[run]=$name
+    done
+    expect_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 1 $((run % 4))
+  done
+  expect_eq "four runs, four pictures" "$(printf '%s\n' "${installed[@]:0:4}" | sort -u | grep -vc none)" 4
+  expect_eq "the fifth run starts again" "${installed[4]}" "${installed[0]}"
+  for name in "${installed[@]:0:4}"; do
+    [[ $name == 日本.jpg ]] || spelled+=("$name")
+  done
+  expect_eq "the names the code page spells in their order" "${spelled[*]}" "a.jpg é.jpg z.jpg"
+}
+
 case_random_with_one_picture() {
   local dir
   dir=$(new_case random)

@@ -446,6 +446,57 @@ case_double_click_opens_a_subfolder() {
   gui_expect "the saved folder is sub01" settings_are "$GUI_WIN_DIR\\sub01\\" 0 0 -1
 }
 
+# --- the run command -------------------------------------------------------------
+
+# The windows of the start's processes that match xdotool's search options.
+run_windows() {
+  local pid
+  for pid in $(pix_wine_tree "$GUI_PID"); do
+    xdotool search --all --onlyvisible --pid "$pid" "$@" 2>/dev/null
+  done
+}
+run_has_window() {
+  local pid
+  for pid in $(pix_wine_tree "$GUI_PID"); do
+    if [[ -n $(xdotool search --all --onlyvisible --pid "$pid" --name '^Form1$' 2>/dev/null) ]]; then
+      GUI_WINDOW_PID=$pid
+      return 0
+    fi
+  done
+  return 1
+}
+run_has_help() { [[ -n $(run_windows --class '^hlp_vw\.exe$') ]]; }
+
+# ./scripts/run puts the help beside the program in C:\Pix_Rn, so that the
+# help button opens it. The settings found there are kept and put back.
+case_run_command_brings_the_help() {
+  local dir saved=$GUI_SCRATCH/run-settings tag
+  dir=$(pix_drive_c)/Pix_Rn
+  rm -f "$saved"
+  [[ -f $dir/Pix_rn.dat ]] && cp -p "$dir/Pix_rn.dat" "$saved"
+  rm -f "$dir/help/Hlp_Vw.exe"
+  mkdir -p "$dir"
+  printf 'C:\\Pix_Rn\\\r\n0\r\n0\r\n-1\r\n' >"$dir/Pix_rn.dat"
+  GUI_DIR=$dir
+  GUI_WIN_DIR='C:\Pix_Rn'
+  xdotool mousemove 1000 740
+  PIX_WINE_COUNT=$((PIX_WINE_COUNT + 1))
+  tag=$PIX_WINE_SUITE-$BASHPID-$PIX_WINE_COUNT
+  (exec env PIX_WINE_RUN="$tag" "$PIX_ROOT/scripts/run" >"$GUI_SCRATCH/run.log" 2>&1) &
+  GUI_PID=$!
+  echo "$GUI_PID $tag" >>"$PIX_WINE_STARTS"
+  if gui_poll 120 run_has_window && gui_locate && gui_poll gui_region_is 0 0 background_corner; then
+    gui_expect "the help program stands in C:\\Pix_Rn\\help" test -f "$dir/help/Hlp_Vw.exe"
+    gui_click $(centre_of vpr)
+    gui_expect "the help button opens the help" gui_poll 30 run_has_help
+  else
+    gui_expect "the run command opens the window ($(tr '\n' ' ' <"$GUI_SCRATCH/run.log"))" false
+  fi
+  gui_stop
+  rm -f "$dir/Pix_rn.dat"
+  [[ -f $saved ]] && cp -p "$saved" "$dir/Pix_rn.dat"
+}
+
 # --- run -----------------------------------------------------------------------
 
 pix_run_cases gui

@@ -315,9 +315,9 @@ TEST(PictureListMemoryTest, PicturesInADriveRootAndFolderEntries) {
   list.SetFolderPath("C:\\");
   list.SetTypes({FileType::Normal, FileType::Directory});
   ASSERT_EQ(list.Count(), 3);
-  EXPECT_EQ(list.Name(0), "[folder]");
+  EXPECT_EQ(list.Name(0), L"[folder]");
   list.Select(1);
-  EXPECT_EQ(list.SelectedFilePath(), "C:\\a.jpg");
+  EXPECT_EQ(list.SelectedFilePath(), L"C:\\a.jpg");
 }
 
 }  // namespace

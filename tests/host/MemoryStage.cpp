@@ -45,6 +45,12 @@ void MemoryStage::MakeFile(const std::string& path, const std::string& contents,
   os_.WriteFileContents(path, contents, attr::kArchive | attributes);
 }
 
+void MemoryStage::MakeFileWide(const std::wstring& path, const std::string& contents) {
+  const std::string spelled = MemoryOs::SpelledName(path);
+  RequireParent(spelled);
+  os_.WriteFileContents(spelled, contents, attr::kArchive);
+}
+
 std::string MemoryStage::ReadFile(const std::string& path) {
   return os_.ReadFileContents(path);
 }

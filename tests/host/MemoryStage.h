@@ -22,6 +22,7 @@ class MemoryStage final : public Stage {
 
   void MakeDir(const std::string& path, std::uint32_t attributes = 0) override;
   void MakeFile(const std::string& path, const std::string& contents, std::uint32_t attributes = 0) override;
+  void MakeFileWide(const std::wstring& path, const std::string& contents) override;
   std::string ReadFile(const std::string& path) override;
   void Remove(const std::string& path) override;
   std::shared_ptr<void> HoldOpen(const std::string& path) override;

@@ -233,7 +233,7 @@ TEST_F(RotationTest, InstallationNeverLosesTheOldPicture) {
     if (os.Exists(kTarget)) os.Remove(kTarget);
     os.WriteFileContents(kTarget, "old picture");
     const std::shared_ptr<void> hold = c.fault(os);
-    EXPECT_EQ(InstallPicture(os, c.source), c.outcome);
+    EXPECT_EQ(InstallPicture(os, os.AnsiToWide(c.source)), c.outcome);
     EXPECT_EQ(os.ReadFileContents(kTarget), c.after);
     EXPECT_FALSE(os.Exists("C:\\windows\\Pix_Rn.jpg.tmp")) << "no temporary file is left";
   }
@@ -262,7 +262,7 @@ TEST_F(RotationTest, TheDesktopIsAskedToReloadOnlyItsOwnPicture) {
     const std::size_t before = os.WallpaperReloads().size();
     std::shared_ptr<void> hold;
     if (c.refused) hold = os.HoldOpen(kTarget);
-    InstallPicture(os, "C:\\Pics\\a.jpg");
+    InstallPicture(os, os.AnsiToWide("C:\\Pics\\a.jpg"));
     const std::vector<std::string> reloads(os.WallpaperReloads().begin() + static_cast<long>(before),
                                            os.WallpaperReloads().end());
     EXPECT_EQ(reloads, c.reloads);
@@ -276,13 +276,13 @@ TEST_F(RotationTest, APathThatWouldBeCutIsNotUsed) {
   Folder(folder, {cutName + "y.jpg"});
   os.WriteFileContents(folder + "\\" + cutName, "WRONG FILE");
   os.WriteFileContents(kTarget, "old picture");
-  EXPECT_EQ(InstallPicture(os, folder + "\\" + cutName + "y.jpg"), InstallOutcome::Nothing);
+  EXPECT_EQ(InstallPicture(os, os.AnsiToWide(folder + "\\" + cutName + "y.jpg")), InstallOutcome::Nothing);
   EXPECT_EQ(os.ReadFileContents(kTarget), "old picture");
 
   // A Windows directory whose temporary name would not fit is not used either.
   os.MakeDirectory("C:\\" + std::string(238, 'w'));
   os.SetWindowsDirectory("C:\\" + std::string(238, 'w'));
-  EXPECT_EQ(InstallPicture(os, folder + "\\" + cutName), InstallOutcome::Nothing);
+  EXPECT_EQ(InstallPicture(os, os.AnsiToWide(folder + "\\" + cutName)), InstallOutcome::Nothing);
 }
 
 TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
@@ -367,7 +367,7 @@ TEST_F(RotationTest, AFullDiskLeavesThePictureAndTheSettingsWhole) {
     };
 
     stage();
-    EXPECT_EQ(InstallPicture(os, "C:\\Pics\\new.jpg"),
+    EXPECT_EQ(InstallPicture(os, L"C:\\Pics\\new.jpg"),
               c.written ? InstallOutcome::Installed : InstallOutcome::Kept);
     EXPECT_TRUE(os.ReadFileContents(kTarget) == (c.written ? std::string(c.newLength, 'n') : oldPicture));
 
@@ -399,7 +399,7 @@ TEST_F(RotationTest, EachRunHasATemporaryFileOfItsOwnAndLeavesOthersAlone) {
   os.SetProcessId(77);
   os.WriteFileContents("C:\\windows\\Pix_Rn.jpg.77.tmp", "another run's, same id");
   os.MakeDirectory("C:\\windows\\Pix_Rn.jpg.77-1.tmp");
-  EXPECT_EQ(InstallPicture(os, "C:\\Pics\\a.jpg"), InstallOutcome::Installed);
+  EXPECT_EQ(InstallPicture(os, os.AnsiToWide("C:\\Pics\\a.jpg")), InstallOutcome::Installed);
   EXPECT_EQ(os.ReadFileContents(kTarget), "JPEG a.jpg");
   EXPECT_EQ(os.ReadFileContents("C:\\windows\\Pix_Rn.jpg.tmp"), "another run's");
   EXPECT_EQ(os.ReadFileContents("C:\\windows\\Pix_Rn.jpg.77.tmp"), "another run's, same id");
@@ -426,13 +426,13 @@ TEST_F(RotationTest, TheInstalledPictureIsAPlainFile) {
     if (os.Exists(kTarget)) os.Remove(kTarget);
     os.WriteFileContents(kTarget, "old picture");
     if (c.refuseNewFiles) os.RefuseNewFiles("C:\\windows");
-    ASSERT_EQ(InstallPicture(os, "C:\\Pics\\a.jpg"), InstallOutcome::Installed);
+    ASSERT_EQ(InstallPicture(os, os.AnsiToWide("C:\\Pics\\a.jpg")), InstallOutcome::Installed);
     const auto attributes = os.GetFileAttributes(kTarget);
     ASSERT_TRUE(attributes);
     EXPECT_EQ(attributes.value & (attr::kReadOnly | attr::kHidden | attr::kSystem), 0u);
     // So the next run replaces it as usual.
     os.WriteFileContents("C:\\Pics\\b.jpg", "JPEG b.jpg");
-    EXPECT_EQ(InstallPicture(os, "C:\\Pics\\b.jpg"), InstallOutcome::Installed);
+    EXPECT_EQ(InstallPicture(os, os.AnsiToWide("C:\\Pics\\b.jpg")), InstallOutcome::Installed);
     EXPECT_EQ(os.ReadFileContents(kTarget), "JPEG b.jpg");
   }
 }
@@ -441,8 +441,28 @@ TEST_F(RotationTest, AnEmptyPictureIsNotInstalled) {
   Folder("C:\\Pics", {});
   os.WriteFileContents("C:\\Pics\\empty.jpg", "");
   os.WriteFileContents(kTarget, "old picture");
-  EXPECT_EQ(InstallPicture(os, "C:\\Pics\\empty.jpg"), InstallOutcome::Nothing);
+  EXPECT_EQ(InstallPicture(os, os.AnsiToWide("C:\\Pics\\empty.jpg")), InstallOutcome::Nothing);
   EXPECT_EQ(os.ReadFileContents(kTarget), "old picture");
+}
+
+// A picture whose name lies beyond the ANSI code page takes its turn in the
+// sequence like the others, and its own bytes are installed.
+TEST_F(RotationTest, TheSequenceInstallsAPictureNamedBeyondTheCodePage) {
+  const std::wstring wideName = L"\u65E5\u672C.jpg";
+  PictureFolder& folder = Folder("C:\\Pics", {"z.jpg", "a.jpg", "\xE9.jpg"});
+  os.WriteFileContents(MemoryOs::SpelledName(L"C:\\Pics\\" + wideName), "JPEG wide");
+  folder.Reload();
+  os.WriteFileContents(kSettings, "C:\\Pics\\\r\n1\r\n1\r\n-1\r\n");
+  std::vector<std::string> installed;
+  for (int run = 0; run < 5; ++run) {
+    SCOPED_TRACE(run);
+    AdvanceSequence(os, folder, kSettings, {"C:\\Pics\\", "1", kSequenceAdvancedMode});
+    ASSERT_EQ(InstallPicture(os, folder.SelectedFilePath()), InstallOutcome::Installed);
+    installed.push_back(os.ReadFileContents(kTarget));
+  }
+  EXPECT_EQ(installed, (std::vector<std::string>{"JPEG a.jpg", "JPEG \xE9.jpg", "JPEG z.jpg", "JPEG wide",
+                                                 "JPEG a.jpg"}));
+  EXPECT_EQ(os.ReadFileContents(kSettings), "C:\\Pics\\\r\n1\r\n1\r\n0\r\n");
 }
 
 }  // namespace

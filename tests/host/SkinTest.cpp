@@ -182,30 +182,46 @@ TEST(SkinTest, DrawingTwiceGivesTheSameBytes) {
   }
 }
 
+// The file of a picture drawn at a scale: the design's own name at 100.
+std::string AtScale(const std::string& file, int percent) {
+  if (percent == 100) return file;
+  const auto dot = file.rfind('.');
+  return file.substr(0, dot) + "-" + std::to_string(percent) + file.substr(dot);
+}
+
+// At every scale, each picture is drawn anew at its design size times the
+// scale, halves rounded up: 276 x 196 becomes 345 x 245, 414 x 294, 483 x 343
+// and 552 x 392.
 TEST(SkinTest, PicturesAreUncompressedBottomUpBitmapsOfTheirSizes) {
-  for (const PictureCase& c : kPictures) {
-    SCOPED_TRACE(c.file);
-    const Bytes b = ReadFile(kArt / c.file);
-    ASSERT_GE(b.size(), 54u);
-    const std::size_t paletteSize = c.bitsPerPixel == 4 ? 16 * 4 : 0;
-    const std::size_t stride = (static_cast<std::size_t>(c.width * c.bitsPerPixel) + 31) / 32 * 4;
-    EXPECT_EQ(b[0], 'B');
-    EXPECT_EQ(b[1], 'M');
-    EXPECT_EQ(U32(b, 2), b.size());
-    EXPECT_EQ(U32(b, 10), 54 + paletteSize);
-    EXPECT_EQ(U32(b, 14), 40u);
-    EXPECT_EQ(S32(b, 18), c.width);
-    EXPECT_EQ(S32(b, 22), c.height);  // positive: bottom-up
-    EXPECT_EQ(U16(b, 26), 1u);
-    EXPECT_EQ(static_cast<int>(U16(b, 28)), c.bitsPerPixel);
-    EXPECT_EQ(U32(b, 30), 0u);  // BI_RGB
-    const std::uint32_t used = U32(b, 46);
-    if (c.bitsPerPixel == 24) {
-      EXPECT_EQ(used, 0u);
-    } else {
-      EXPECT_TRUE(used == 0 || used == 16) << used;
+  for (const int percent : skingen::kScales) {
+    for (const PictureCase& design : kPictures) {
+      PictureCase c = design;
+      c.width = (design.width * percent + 50) / 100;
+      c.height = (design.height * percent + 50) / 100;
+      const std::string file = AtScale(design.file, percent);
+      SCOPED_TRACE(file);
+      const Bytes b = ReadFile(kArt / file);
+      ASSERT_GE(b.size(), 54u);
+      const std::size_t paletteSize = c.bitsPerPixel == 4 ? 16 * 4 : 0;
+      const std::size_t stride = (static_cast<std::size_t>(c.width * c.bitsPerPixel) + 31) / 32 * 4;
+      EXPECT_EQ(b[0], 'B');
+      EXPECT_EQ(b[1], 'M');
+      EXPECT_EQ(U32(b, 2), b.size());
+      EXPECT_EQ(U32(b, 10), 54 + paletteSize);
+      EXPECT_EQ(U32(b, 14), 40u);
+      EXPECT_EQ(S32(b, 18), c.width);
+      EXPECT_EQ(S32(b, 22), c.height);  // positive: bottom-up
+      EXPECT_EQ(U16(b, 26), 1u);
+      EXPECT_EQ(static_cast<int>(U16(b, 28)), c.bitsPerPixel);
+      EXPECT_EQ(U32(b, 30), 0u);  // BI_RGB
+      const std::uint32_t used = U32(b, 46);
+      if (c.bitsPerPixel == 24) {
+        EXPECT_EQ(used, 0u);
+      } else {
+        EXPECT_TRUE(used == 0 || used == 16) << used;
+      }
+      EXPECT_EQ(b.size(), 54 + paletteSize + stride * static_cast<std::size_t>(c.height));
     }
-    EXPECT_EQ(b.size(), 54 + paletteSize + stride * static_cast<std::size_t>(c.height));
   }
 }
 
@@ -331,9 +347,27 @@ TEST(SkinTest, ResourceScriptBuildsEachNameFromItsOwnFile) {
     const char* file;
   };
   std::vector<Expected> expected;
-  expected.reserve(test::kSkinBitmaps.size() + 1);
+  // Each bitmap also at every other scale: BACKGROUND_150 from background-150.bmp.
+  std::vector<std::pair<std::string, std::string>> scaled;
+  for (const int percent : skingen::kScales) {
+    if (percent == 100) continue;
+    for (const test::SkinFile& bitmap : test::kSkinBitmaps)
+      scaled.emplace_back(std::string(bitmap.name) + "_" + std::to_string(percent),
+                          AtScale(bitmap.file, percent));
+  }
+  expected.reserve(test::kSkinBitmaps.size() + 1 + scaled.size());
   for (const test::SkinFile& bitmap : test::kSkinBitmaps)
     expected.push_back({bitmap.name, "BITMAP", bitmap.file});
+  for (const auto& [name, file] : scaled)
+    expected.push_back({name.c_str(), "BITMAP", file.c_str()});
+  std::vector<std::pair<std::string, std::string>> scaledIcons;
+  for (const int percent : skingen::kScales) {
+    if (percent == 100) continue;
+    scaledIcons.emplace_back(std::string(test::kSkinIcon.name) + "_" + std::to_string(percent),
+                             AtScale(test::kSkinIcon.file, percent));
+  }
+  for (const auto& [name, file] : scaledIcons)
+    expected.push_back({name.c_str(), "ICON", file.c_str()});
   expected.push_back({test::kSkinIcon.name, "ICON", test::kSkinIcon.file});
   EXPECT_EQ(named.size(), expected.size());
   for (const Expected& e : expected) {

@@ -371,12 +371,14 @@ gui_differing() { compare -metric AE "$1" "$2" null: 2>&1; }
 
 # A skin picture by its file name (the file in skin/art, as PNG), or one of
 # the pictures this library makes from them.
+# GUI_ART_SUFFIX picks the art of a display scale ("-150"), "" the design's.
+GUI_ART_SUFFIX=${GUI_ART_SUFFIX:-}
 gui_art() {
-  local name=$1 file=$GUI_SCRATCH/$1.png
+  local name=$1 file=$GUI_SCRATCH/$1$GUI_ART_SUFFIX.png
   if [[ ! -f $file ]]; then
     case $name in
-      background_corner) convert "$GUI_ART/background.bmp" -crop 16x16+0+0 +repage "$file" ;;
-      *) convert "$GUI_ART/$name.bmp" "$file" ;;
+      background_corner) convert "$GUI_ART/background$GUI_ART_SUFFIX.bmp" -crop 16x16+0+0 +repage "$file" ;;
+      *) convert "$GUI_ART/$name$GUI_ART_SUFFIX.bmp" "$file" ;;
     esac
   fi
   printf '%s\n' "$file"
@@ -396,7 +398,7 @@ gui_region_is() {
 # transparent, over a background colour (r,g,b). Its top line is left out:
 # on the focused item the focus rectangle runs across it.
 gui_glyph_is() {
-  local x=$1 y=$2 glyph=$GUI_ART/$3.bmp background=$4
+  local x=$1 y=$2 glyph=$GUI_ART/$3$GUI_ART_SUFFIX.bmp background=$4
   local shot=$GUI_SCRATCH/glyph-shot.png expected=$GUI_SCRATCH/glyph-expected.png size width height clear
   size=$(identify -format '%w %h' "$glyph")
   width=${size% *} height=${size#* }

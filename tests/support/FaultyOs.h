@@ -29,7 +29,8 @@ class FaultyOs final : public Os {
   void FailNextClose(std::uint32_t code) { faults_->closeCode = code; }
   // The next MoveFileReplace fails with `code` and moves nothing.
   void FailNextMoveFileReplace(std::uint32_t code) { moveCode_ = code; }
-  // The next OpenFile in `mode` fails with `code` and opens nothing.
+  // The next OpenFile in `mode` fails with `code` and opens nothing; a fault
+  // for OpenMode::Read also fails OpenFileForReadingWide.
   void FailNextOpen(OpenMode mode, std::uint32_t code) { openFault_ = std::pair{mode, code}; }
 
   // How many injected failures have been handed out.
@@ -38,15 +39,12 @@ class FaultyOs final : public Os {
   std::string ModuleFileName() override { return inner_.ModuleFileName(); }
 
   OsResult<std::unique_ptr<OsFile>> OpenFile(const std::string& path, OpenMode mode) override {
-    if (openFault_ && openFault_->first == mode) {
-      const std::uint32_t code = openFault_->second;
-      openFault_.reset();
-      ++faults_->given;
-      return {nullptr, code};
-    }
-    auto opened = inner_.OpenFile(path, mode);
-    if (!opened) return opened;
-    return {std::make_unique<FaultyFile>(std::move(opened.value), faults_), oserr::kSuccess};
+    if (auto refused = RefusedOpen(mode)) return std::move(*refused);
+    return Faulty(inner_.OpenFile(path, mode));
+  }
+  OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) override {
+    if (auto refused = RefusedOpen(OpenMode::Read)) return std::move(*refused);
+    return Faulty(inner_.OpenFileForReadingWide(path));
   }
 
   std::string GetCurrentDirectory() override { return inner_.GetCurrentDirectory(); }
@@ -56,8 +54,14 @@ class FaultyOs final : public Os {
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override {
     return inner_.FindFiles(pattern);
   }
+  OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern) override {
+    return inner_.FindFilesWide(pattern);
+  }
   OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override {
     return inner_.GetFileAttributes(path);
+  }
+  OsResult<std::uint32_t> GetFileAttributesWide(const std::wstring& path) override {
+    return inner_.GetFileAttributesWide(path);
   }
   std::uint32_t GetLogicalDrives() override { return inner_.GetLogicalDrives(); }
   DriveType GetDriveType(const std::string& root) override { return inner_.GetDriveType(root); }
@@ -75,8 +79,13 @@ class FaultyOs final : public Os {
     return inner_.CompareTextCaseSensitive(a, b);
   }
   std::string SortKeyIgnoreCase(const std::string& text) override { return inner_.SortKeyIgnoreCase(text); }
+  std::string SortKeyIgnoreCaseWide(const std::wstring& text) override {
+    return inner_.SortKeyIgnoreCaseWide(text);
+  }
   std::string LowerCase(const std::string& text) override { return inner_.LowerCase(text); }
   std::string UpperCase(const std::string& text) override { return inner_.UpperCase(text); }
+  std::wstring AnsiToWide(const std::string& text) override { return inner_.AnsiToWide(text); }
+  std::optional<std::string> WideToAnsi(const std::wstring& text) override { return inner_.WideToAnsi(text); }
   LocalTime GetLocalTime() override { return inner_.GetLocalTime(); }
   std::optional<std::int64_t> QueryPerformanceCounter() override { return inner_.QueryPerformanceCounter(); }
   std::uint32_t GetTickCount() override { return inner_.GetTickCount(); }
@@ -85,13 +94,18 @@ class FaultyOs final : public Os {
   }
   std::uint32_t CurrentProcessId() override { return inner_.CurrentProcessId(); }
   std::string GetWindowsDirectory() override { return inner_.GetWindowsDirectory(); }
-  OsResult<std::uint64_t> GetFileSize(const std::string& path) override { return inner_.GetFileSize(path); }
+  OsResult<std::uint64_t> GetFileSizeWide(const std::wstring& path) override {
+    return inner_.GetFileSizeWide(path);
+  }
   OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override {
     return inner_.GetDiskFreeSpace(folder);
   }
   std::uint32_t DeleteFile(const std::string& path) override { return inner_.DeleteFile(path); }
   std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
     return inner_.CopyFile(from, to, failIfExists);
+  }
+  std::uint32_t CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) override {
+    return inner_.CopyFileWide(from, to, failIfExists);
   }
   std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override {
     if (moveCode_) {
@@ -112,6 +126,14 @@ class FaultyOs final : public Os {
   }
 
  private:
+  std::optional<OsResult<std::unique_ptr<OsFile>>> RefusedOpen(OpenMode mode) {
+    if (!openFault_ || openFault_->first != mode) return std::nullopt;
+    const std::uint32_t code = openFault_->second;
+    openFault_.reset();
+    ++faults_->given;
+    return OsResult<std::unique_ptr<OsFile>>{nullptr, code};
+  }
+
   // Shared with the files handed out, which may outlive an arming call.
   struct Faults {
     int writesLeft = 0;  // 0: no write fault armed
@@ -150,6 +172,11 @@ class FaultyOs final : public Os {
     std::unique_ptr<OsFile> inner_;
     std::shared_ptr<Faults> faults_;
   };
+
+  OsResult<std::unique_ptr<OsFile>> Faulty(OsResult<std::unique_ptr<OsFile>> opened) {
+    if (!opened) return opened;
+    return {std::make_unique<FaultyFile>(std::move(opened.value), faults_), oserr::kSuccess};
+  }
 
   Os& inner_;
   std::shared_ptr<Faults> faults_;

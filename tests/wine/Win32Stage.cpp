@@ -19,23 +19,32 @@ namespace {
                            ")");
 }
 
-// Removes a tree, clearing the attributes that would stop the removal.
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA data{};
-  if (const win32::UniqueFind find(::FindFirstFileA((path + "\\*").c_str(), &data)); find) {
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                           static_cast<int>(wide.size()));
+  wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return wide;
+}
+
+// Removes a tree, clearing the attributes that would stop the removal; the
+// wide calls reach every name, also those the ANSI code page cannot spell.
+void RemoveTree(const std::wstring& path) {
+  WIN32_FIND_DATAW data{};
+  if (const win32::UniqueFind find(::FindFirstFileW((path + L"\\*").c_str(), &data)); find) {
     do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         RemoveTree(child);
       else
-        ::DeleteFileA(child.c_str());
-    } while (::FindNextFileA(find.get(), &data));
+        ::DeleteFileW(child.c_str());
+    } while (::FindNextFileW(find.get(), &data));
   }
-  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::RemoveDirectoryA(path.c_str());
+  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::RemoveDirectoryW(path.c_str());
 }
 
 class Win32Stage final : public Stage {
@@ -47,7 +56,7 @@ class Win32Stage final : public Stage {
     static int counter = 0;
     ::CreateDirectoryA("C:\\pixtest", nullptr);
     root_ = "C:\\pixtest\\case" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
-    RemoveTree(root_);
+    RemoveTree(Wide(root_));
     if (!::CreateDirectoryA(root_.c_str(), nullptr)) Fail("CreateDirectory", root_);
   }
 
@@ -55,7 +64,7 @@ class Win32Stage final : public Stage {
     // Leave the folder before removing it: a process's current directory
     // cannot be removed.
     ::SetCurrentDirectoryA(savedDirectory_.c_str());
-    RemoveTree(root_);
+    RemoveTree(Wide(root_));
   }
 
   Os& os() override { return os_; }
@@ -96,6 +105,17 @@ class Win32Stage final : public Stage {
     file.Close();
     if (!ok || written != contents.size()) Fail("WriteFile", path);
     if (attributes && !::SetFileAttributesA(path.c_str(), attributes)) Fail("SetFileAttributes", path);
+  }
+
+  void MakeFileWide(const std::wstring& path, const std::string& contents) override {
+    win32::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) Fail("CreateFileW", "a wide name");
+    DWORD written = 0;
+    const BOOL ok = contents.empty() || ::WriteFile(file.get(), contents.data(),
+                                                    static_cast<DWORD>(contents.size()), &written, nullptr);
+    file.Close();
+    if (!ok || written != contents.size()) Fail("WriteFile", "a wide name");
   }
 
   std::string ReadFile(const std::string& path) override {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -40,14 +41,17 @@ std::uint32_t Hash(std::uint32_t x, std::uint32_t y, std::uint32_t seed) {
 
 // A faint grain with horizontal streaks, so large areas read as brushed metal
 // rather than flat fill.
+// At a larger scale the grain stays as fine, its streaks as long.
 void Grain(Image& im, int x, int y, int w, int h, std::uint32_t seed) {
-  for (int j = y; j < y + h; ++j) {
-    for (int i = x; i < x + w; ++i) {
+  const int streakLength = im.Scaled(9);
+  for (int j = im.Scaled(y); j < im.Scaled(y + h); ++j) {
+    for (int i = im.Scaled(x); i < im.Scaled(x + w); ++i) {
       const auto u = static_cast<std::uint32_t>(i), v = static_cast<std::uint32_t>(j);
       const int fine = static_cast<int>(Hash(u, v, seed) % 5) - 2;
-      const int streak = static_cast<int>(Hash(u / 9, v, seed + 1) % 3) - 1;
+      const int streak =
+          static_cast<int>(Hash(u / static_cast<std::uint32_t>(streakLength), v, seed + 1) % 3) - 1;
       const double f = 1.0 + (fine + streak) * 0.018;
-      im.Set(i, j, Shade(im.At(i, j), f));
+      im.SetPixel(i, j, Shade(im.Pixel(i, j), f));
     }
   }
 }
@@ -668,18 +672,42 @@ constexpr Drive kRam = {
     "................",  //
 };
 
+// A glyph at the scale in force: each of its pixels covers the pixels a
+// design pixel covers there.
+IndexedImage ScaledGlyph(const IndexedImage& glyph) {
+  const int percent = DrawingScale::Current();
+  IndexedImage out;
+  out.width = ScaledCoordinate(glyph.width, percent);
+  out.height = ScaledCoordinate(glyph.height, percent);
+  out.palette = glyph.palette;
+  auto design = [percent](int pixel) {
+    int v = 0;
+    while (ScaledCoordinate(v + 1, percent) <= pixel)
+      ++v;
+    return v;
+  };
+  for (int j = 0; j < out.height; ++j) {
+    for (int i = 0; i < out.width; ++i)
+      out.indices.push_back(
+          glyph.indices[static_cast<std::size_t>(design(j)) * static_cast<std::size_t>(glyph.width) +
+                        static_cast<std::size_t>(design(i))]);
+  }
+  return out;
+}
+
 IndexedImage IconPicture(std::vector<bool>& transparent) {
   constexpr int kSize = 32;
   const Motif motif{0.0, 0.0, 1.0};
   Image im(kSize, kSize, Rgb{30, 32, 40});
   motif.Draw(im);
   const Shape whole = motif.Whole();
-  constexpr auto kSide = static_cast<std::size_t>(kSize);
-  transparent.assign(kSide * kSide, false);
-  for (int y = 0; y < kSize; ++y) {
-    for (int x = 0; x < kSize; ++x)
-      transparent[static_cast<std::size_t>(y) * kSide + static_cast<std::size_t>(x)] =
-          !whole(x + 0.5, y + 0.5);
+  const double scale = im.Percent() / 100.0;
+  const auto side = static_cast<std::size_t>(im.PixelWidth());
+  transparent.assign(side * side, false);
+  for (int y = 0; y < im.PixelHeight(); ++y) {
+    for (int x = 0; x < im.PixelWidth(); ++x)
+      transparent[static_cast<std::size_t>(y) * side + static_cast<std::size_t>(x)] =
+          !whole((x + 0.5) / scale, (y + 0.5) / scale);
   }
   // Index 0 stays black for the masked pixels.
   IndexedImage indexed = Quantize(im, 255, transparent);
@@ -694,41 +722,46 @@ IndexedImage IconPicture(std::vector<bool>& transparent) {
 
 std::vector<OutputFile> RenderAll() {
   std::vector<OutputFile> files;
-  auto add24 = [&](std::string name, const Image& im) {
-    files.push_back({std::move(name), EncodeBmp24(im)});
-  };
-  auto add4 = [&](std::string name, const IndexedImage& im) {
-    files.push_back({std::move(name), EncodeBmp4(im)});
-  };
+  for (const int percent : kScales) {
+    const DrawingScale scale(percent);
+    // The design's own files keep their names; the others carry their scale.
+    const std::string suffix = percent == 100 ? "" : "-" + std::to_string(percent);
+    auto add24 = [&](const std::string& name, const Image& im) {
+      files.push_back({name + suffix + ".bmp", EncodeBmp24(im)});
+    };
+    auto add4 = [&](const std::string& name, const IndexedImage& im) {
+      files.push_back({name + suffix + ".bmp", EncodeBmp4(ScaledGlyph(im))});
+    };
 
-  add24("background.bmp", Background());
-  add24("about-button.bmp", AboutButtonFace());
-  add24("help-button.bmp", HelpButtonFace());
-  add24("minimize-button.bmp", MinimizeButtonFace());
-  add24("exit-button.bmp", ExitButtonFace());
-  add24("stop-button.bmp", StopButtonFace());
-  add24("about-panel.bmp", AboutPanel());
-  add24("random-switch.bmp", SwitchFace(SwitchSymbol::Die, Lamp::Green));
-  add24("sequence-switch.bmp", SwitchFace(SwitchSymbol::Sequence, Lamp::Unlit));
-  add24("sequence-off.bmp", SwitchFace(SwitchSymbol::Sequence, Lamp::Red));
-  add24("sequence-on.bmp", SwitchFace(SwitchSymbol::Sequence, Lamp::Green));
-  add24("random-off.bmp", SwitchFace(SwitchSymbol::Die, Lamp::Red));
-  add24("random-on.bmp", SwitchFace(SwitchSymbol::Die, Lamp::Green));
+    add24("background", Background());
+    add24("about-button", AboutButtonFace());
+    add24("help-button", HelpButtonFace());
+    add24("minimize-button", MinimizeButtonFace());
+    add24("exit-button", ExitButtonFace());
+    add24("stop-button", StopButtonFace());
+    add24("about-panel", AboutPanel());
+    add24("random-switch", SwitchFace(SwitchSymbol::Die, Lamp::Green));
+    add24("sequence-switch", SwitchFace(SwitchSymbol::Sequence, Lamp::Unlit));
+    add24("sequence-off", SwitchFace(SwitchSymbol::Sequence, Lamp::Red));
+    add24("sequence-on", SwitchFace(SwitchSymbol::Sequence, Lamp::Green));
+    add24("random-off", SwitchFace(SwitchSymbol::Die, Lamp::Red));
+    add24("random-on", SwitchFace(SwitchSymbol::Die, Lamp::Green));
 
-  add4("open-folder.bmp", Glyph(kOpenFolder));
-  add4("current-folder.bmp", Glyph(kCurrentFolder));
-  add4("closed-folder.bmp", Glyph(kClosedFolder));
-  add4("EXECUTABLE.bmp", Glyph(kExecutable));
-  add4("UNKNOWNFILE.bmp", Glyph(kUnknownFile));
-  add4("FLOPPY.bmp", Glyph(kFloppy));
-  add4("HARD.bmp", Glyph(kHard));
-  add4("NETWORK.bmp", Glyph(kNetwork));
-  add4("CDROM.bmp", Glyph(kCdRom));
-  add4("RAM.bmp", Glyph(kRam));
+    add4("open-folder", Glyph(kOpenFolder));
+    add4("current-folder", Glyph(kCurrentFolder));
+    add4("closed-folder", Glyph(kClosedFolder));
+    add4("EXECUTABLE", Glyph(kExecutable));
+    add4("UNKNOWNFILE", Glyph(kUnknownFile));
+    add4("FLOPPY", Glyph(kFloppy));
+    add4("HARD", Glyph(kHard));
+    add4("NETWORK", Glyph(kNetwork));
+    add4("CDROM", Glyph(kCdRom));
+    add4("RAM", Glyph(kRam));
 
-  std::vector<bool> transparent;
-  const IndexedImage icon = IconPicture(transparent);
-  files.push_back({"MAINICON.ico", EncodeIco8(icon, transparent)});
+    std::vector<bool> transparent;
+    const IndexedImage icon = IconPicture(transparent);
+    files.push_back({"MAINICON" + suffix + ".ico", EncodeIco8(icon, transparent)});
+  }
   return files;
 }
 

@@ -15,6 +15,11 @@ struct OutputFile {
   Bytes bytes;
 };
 
+// The scales everything is drawn at, in percent of the design (100 at 96
+// dpi). The design's files are named as they always were, the others carry
+// their scale: background.bmp, background-125.bmp, ...
+inline constexpr int kScales[] = {100, 125, 150, 175, 200};
+
 // All the files, always the same bytes and in the same order.
 std::vector<OutputFile> RenderAll();
 

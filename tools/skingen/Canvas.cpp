@@ -178,27 +178,56 @@ Rgb Shade(Rgb c, double f) {
   return {Channel(c.r * f), Channel(c.g * f), Channel(c.b * f)};
 }
 
-Image::Image(int width, int height, Rgb fill)
-    : width_(width), height_(height), pixels_(static_cast<std::size_t>(width * height), fill) {}
+namespace {
+int currentPercent = 100;
+}  // namespace
 
-void Image::Set(int x, int y, Rgb c) {
-  if (Contains(x, y)) pixels_[Index(x, y)] = c;
+DrawingScale::DrawingScale(int percent) : previous_(currentPercent) {
+  currentPercent = percent;
 }
 
+DrawingScale::~DrawingScale() {
+  currentPercent = previous_;
+}
+
+int DrawingScale::Current() {
+  return currentPercent;
+}
+
+int ScaledCoordinate(int v, int percent) {
+  const int scaled = v * percent + 50;
+  // Rounded down, also below zero.
+  return scaled >= 0 ? scaled / 100 : -((-scaled + 99) / 100);
+}
+
+Image::Image(int width, int height, Rgb fill)
+    : width_(width),
+      height_(height),
+      percent_(DrawingScale::Current()),
+      pixelWidth_(ScaledCoordinate(width, percent_)),
+      pixelHeight_(ScaledCoordinate(height, percent_)),
+      pixels_(static_cast<std::size_t>(pixelWidth_ * pixelHeight_), fill) {}
+
 void Image::Blend(int x, int y, Rgb c, double alpha) {
-  if (Contains(x, y)) pixels_[Index(x, y)] = Mix(pixels_[Index(x, y)], c, alpha);
+  for (int j = Scaled(y); j < Scaled(y + 1); ++j) {
+    for (int i = Scaled(x); i < Scaled(x + 1); ++i)
+      BlendPixel(i, j, c, alpha);
+  }
 }
 
 void Image::FillRect(int x, int y, int w, int h, Rgb c) {
-  for (int j = y; j < y + h; ++j) {
-    for (int i = x; i < x + w; ++i)
-      Set(i, j, c);
+  for (int j = Scaled(y); j < Scaled(y + h); ++j) {
+    for (int i = Scaled(x); i < Scaled(x + w); ++i)
+      SetPixel(i, j, c);
   }
 }
 
 void Image::FillGradient(int x, int y, int w, int h, Rgb top, Rgb bottom) {
-  for (int j = 0; j < h; ++j) {
-    HLine(x, y + j, w, Mix(top, bottom, h > 1 ? static_cast<double>(j) / (h - 1) : 0.0));
+  const int first = Scaled(y), rows = Scaled(y + h) - first;
+  for (int j = 0; j < rows; ++j) {
+    const Rgb c = Mix(top, bottom, rows > 1 ? static_cast<double>(j) / (rows - 1) : 0.0);
+    for (int i = Scaled(x); i < Scaled(x + w); ++i)
+      SetPixel(i, first + j, c);
   }
 }
 
@@ -210,23 +239,24 @@ void Image::Edge(int x, int y, int w, int h, Rgb topLeft, Rgb bottomRight) {
 }
 
 void Image::Blit(const Image& source, int x, int y) {
-  for (int j = 0; j < source.Height(); ++j) {
-    for (int i = 0; i < source.Width(); ++i)
-      Set(x + i, y + j, source.At(i, j));
+  for (int j = 0; j < source.PixelHeight(); ++j) {
+    for (int i = 0; i < source.PixelWidth(); ++i)
+      SetPixel(Scaled(x) + i, Scaled(y) + j, source.Pixel(i, j));
   }
 }
 
 void Paint(Image& image, const Shape& shape, Rgb colour, int x, int y, int w, int h, double opacity) {
   constexpr int kSamples = 4;
-  for (int j = y; j < y + h; ++j) {
-    for (int i = x; i < x + w; ++i) {
+  const double scale = image.Percent() / 100.0;
+  for (int j = image.Scaled(y); j < image.Scaled(y + h); ++j) {
+    for (int i = image.Scaled(x); i < image.Scaled(x + w); ++i) {
       int hits = 0;
       for (int sy = 0; sy < kSamples; ++sy) {
         for (int sx = 0; sx < kSamples; ++sx) {
-          if (shape(i + (sx + 0.5) / kSamples, j + (sy + 0.5) / kSamples)) ++hits;
+          if (shape((i + (sx + 0.5) / kSamples) / scale, (j + (sy + 0.5) / kSamples) / scale)) ++hits;
         }
       }
-      if (hits > 0) image.Blend(i, j, colour, opacity * hits / (kSamples * kSamples));
+      if (hits > 0) image.BlendPixel(i, j, colour, opacity * hits / (kSamples * kSamples));
     }
   }
 }

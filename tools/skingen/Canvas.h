@@ -21,17 +21,42 @@ Rgb Mix(Rgb a, Rgb b, double t);
 // Scales every channel by f (above 1 lightens), clamped.
 Rgb Shade(Rgb c, double f);
 
+// The scale pictures are drawn at, in percent of the design's pixels (100:
+// the design itself, at 96 dpi). An Image made while a DrawingScale is in
+// force holds that many more pixels; its drawing calls still take the
+// design's coordinates, and a design pixel covers the pixels from
+// Scaled(x) up to Scaled(x + 1).
+class DrawingScale {
+ public:
+  explicit DrawingScale(int percent);
+  DrawingScale(const DrawingScale&) = delete;
+  DrawingScale& operator=(const DrawingScale&) = delete;
+  ~DrawingScale();
+  static int Current();
+
+ private:
+  int previous_;
+};
+
+// A design coordinate at a scale: v * percent / 100, halves rounded up.
+int ScaledCoordinate(int v, int percent);
+
 class Image {
  public:
+  // `width` x `height` design pixels at the scale in force.
   Image(int width, int height, Rgb fill = {});
 
+  // The design's size.
   int Width() const { return width_; }
   int Height() const { return height_; }
   bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+  int Percent() const { return percent_; }
+  int Scaled(int v) const { return ScaledCoordinate(v, percent_); }
 
-  Rgb At(int x, int y) const { return pixels_[Index(x, y)]; }
+  // The design pixel's colour: that of the first pixel it covers.
+  Rgb At(int x, int y) const { return Pixel(Scaled(x), Scaled(y)); }
   // Writes outside the picture are dropped, so shapes may overhang an edge.
-  void Set(int x, int y, Rgb c);
+  void Set(int x, int y, Rgb c) { FillRect(x, y, 1, 1, c); }
   void Blend(int x, int y, Rgb c, double alpha);
 
   void FillRect(int x, int y, int w, int h, Rgb c);
@@ -41,25 +66,42 @@ class Image {
   void VLine(int x, int y, int h, Rgb c) { FillRect(x, y, 1, h, c); }
   // One-pixel edge: `topLeft` on the top and left sides, `bottomRight` on the others.
   void Edge(int x, int y, int w, int h, Rgb topLeft, Rgb bottomRight);
+  // A picture of the same scale, its top-left corner at design pixel (x, y).
   void Blit(const Image& source, int x, int y);
+
+  // The pixels as drawn, at the picture's scale.
+  int PixelWidth() const { return pixelWidth_; }
+  int PixelHeight() const { return pixelHeight_; }
+  bool ContainsPixel(int i, int j) const { return i >= 0 && j >= 0 && i < pixelWidth_ && j < pixelHeight_; }
+  Rgb Pixel(int i, int j) const { return pixels_[Index(i, j)]; }
+  void SetPixel(int i, int j, Rgb c) {
+    if (ContainsPixel(i, j)) pixels_[Index(i, j)] = c;
+  }
+  void BlendPixel(int i, int j, Rgb c, double alpha) {
+    if (ContainsPixel(i, j)) pixels_[Index(i, j)] = Mix(pixels_[Index(i, j)], c, alpha);
+  }
 
   friend bool operator==(const Image&, const Image&) = default;
 
  private:
-  std::size_t Index(int x, int y) const {
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+  std::size_t Index(int i, int j) const {
+    return static_cast<std::size_t>(j) * static_cast<std::size_t>(pixelWidth_) + static_cast<std::size_t>(i);
   }
 
   int width_;
   int height_;
+  int percent_;
+  int pixelWidth_;
+  int pixelHeight_;
   std::vector<Rgb> pixels_;
 };
 
 // A shape is a test whether a point (pixel centres lie at +0.5) is inside.
 using Shape = std::function<bool(double x, double y)>;
 
-// Paints the shape with 4 x 4 samples per pixel within the box given, so its
-// edges come out smooth. `opacity` scales the coverage.
+// Paints the shape with 4 x 4 samples per pixel within the box given (in
+// design pixels), so its edges come out smooth at the picture's scale.
+// `opacity` scales the coverage.
 void Paint(Image& image, const Shape& shape, Rgb colour, int x, int y, int w, int h, double opacity = 1.0);
 
 Shape Disc(double cx, double cy, double radius);

@@ -106,17 +106,17 @@ std::pair<int, int> WidestChannel(const std::vector<Entry>& box) {
 }  // namespace
 
 Bytes EncodeBmp24(const Image& image) {
-  const std::uint32_t stride = Stride(image.Width(), 24);
-  const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(image.Height());
+  const std::uint32_t stride = Stride(image.PixelWidth(), 24);
+  const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(image.PixelHeight());
   const std::uint32_t offset = kFileHeaderSize + kInfoHeaderSize;
   Bytes out;
   out.reserve(offset + imageSize);
   PutFileHeader(out, offset + imageSize, offset);
-  PutInfoHeader(out, image.Width(), image.Height(), 24, imageSize, 0, kPixelsPerMetre);
-  for (int y = image.Height() - 1; y >= 0; --y) {
+  PutInfoHeader(out, image.PixelWidth(), image.PixelHeight(), 24, imageSize, 0, kPixelsPerMetre);
+  for (int y = image.PixelHeight() - 1; y >= 0; --y) {
     const std::size_t rowStart = out.size();
-    for (int x = 0; x < image.Width(); ++x) {
-      const Rgb c = image.At(x, y);
+    for (int x = 0; x < image.PixelWidth(); ++x) {
+      const Rgb c = image.Pixel(x, y);
       out.insert(out.end(), {c.b, c.g, c.r});
     }
     out.resize(rowStart + stride, 0);
@@ -148,12 +148,14 @@ Bytes EncodeBmp4(const IndexedImage& image) {
 }
 
 IndexedImage Quantize(const Image& image, int colours, const std::vector<bool>& skip) {
-  const auto pixelCount = static_cast<std::size_t>(image.Width()) * static_cast<std::size_t>(image.Height());
+  const auto pixelCount =
+      static_cast<std::size_t>(image.PixelWidth()) * static_cast<std::size_t>(image.PixelHeight());
   auto key = [](Rgb c) { return static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b); };
   std::map<std::uint32_t, Entry> counts;  // ordered, so the result never depends on hashing
   for (std::size_t i = 0; i < pixelCount; ++i) {
     if (skip[i]) continue;
-    const Rgb c = image.At(static_cast<int>(i) % image.Width(), static_cast<int>(i) / image.Width());
+    const Rgb c =
+        image.Pixel(static_cast<int>(i) % image.PixelWidth(), static_cast<int>(i) / image.PixelWidth());
     auto [it, added] = counts.try_emplace(key(c), Entry{c, 0});
     ++it->second.count;
   }
@@ -194,15 +196,16 @@ IndexedImage Quantize(const Image& image, int colours, const std::vector<bool>& 
   }
 
   IndexedImage out;
-  out.width = image.Width();
-  out.height = image.Height();
+  out.width = image.PixelWidth();
+  out.height = image.PixelHeight();
   for (const auto& box : boxes) {
     if (!box.empty()) out.palette.push_back(Average(box));
   }
   out.indices.resize(pixelCount, 0);
   for (std::size_t i = 0; i < pixelCount; ++i) {
     if (skip[i]) continue;
-    const Rgb c = image.At(static_cast<int>(i) % image.Width(), static_cast<int>(i) / image.Width());
+    const Rgb c =
+        image.Pixel(static_cast<int>(i) % image.PixelWidth(), static_cast<int>(i) / image.PixelWidth());
     int best = 0, bestDistance = 1 << 30;
     for (std::size_t p = 0; p < out.palette.size(); ++p) {
       const int dr = c.r - out.palette[p].r, dg = c.g - out.palette[p].g, db = c.b - out.palette[p].b;
