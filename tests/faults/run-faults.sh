@@ -40,7 +40,10 @@ release_volumes() {
   local i
   for i in "${IMMUTABLE[@]}"; do chattr -i "$i" 2>/dev/null; done
   for i in "${DRIVE_LINKS[@]}"; do rm -f "$i"; done
-  for ((i = ${#VOLUMES[@]} - 1; i >= 0; i--)); do umount "${VOLUMES[i]}" 2>/dev/null; done
+  # A Wine process that has just ended may hold the volume a moment longer.
+  for ((i = ${#VOLUMES[@]} - 1; i >= 0; i--)); do
+    gui_poll 10 umount "${VOLUMES[i]}" 2>/dev/null || umount -l "${VOLUMES[i]}" 2>/dev/null
+  done
   IMMUTABLE=() DRIVE_LINKS=() VOLUMES=()
 }
 # Maps a Wine drive letter (lower case) to a folder.
@@ -54,8 +57,11 @@ map_drive() {
 windows_on_a_small_volume() {
   local kib=$1 small=$GUI_SCRATCH/small-windows real=$GUI_SCRATCH/real-windows windows=$drive_c/windows
   mkdir -p "$real"
+  # The links reach the directory through a read-only view of it: nothing
+  # the case does can change what the prefix holds there.
   mount --bind "$windows" "$real" || return 1
   VOLUMES+=("$real")
+  mount -o remount,bind,ro "$real" || return 1
   mount_volume "$small" "$kib" || return 1
   mkdir "$small/windows"
   local entry
@@ -356,7 +362,8 @@ case_full_disk_and_a_windows_directory_refusing_new_files() {
 # file's cluster, so it fails with the I/O error and leaves the file whole.
 case_full_disk_and_a_program_folder_refusing_new_files() {
   local dir=$GUI_SCRATCH/full-program
-  mount_volume "$dir" 4096 || { case_failures+=("could not mount a small volume"); return; }
+  # Room for the program and 1 MiB more, which the filler then takes.
+  mount_volume "$dir" $(($(stat -c %s "$exe") / 1024 + 1024)) || { case_failures+=("could not mount a small volume"); return; }
   map_drive p "$dir" || { case_failures+=("could not map drive P:"); return; }
   cp "$exe" "$dir/"
   make_pictures "$root/fullprogram/Pictures" 01.jpg 02.jpg 03.jpg 04.jpg 05.jpg 06.jpg 07.jpg 08.jpg \

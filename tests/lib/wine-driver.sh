@@ -177,7 +177,8 @@ WIN_HEIGHT=0
 gui_cleanup() {
   gui_stop
   pix_wine_end_all
-  rm -rf "$GUI_SCRATCH"
+  # Never into a volume a suite mounted under it, whatever that holds.
+  rm -rf --one-file-system "$GUI_SCRATCH"
 }
 
 # The Windows form of a Unix path under drive C:.
