@@ -22,18 +22,11 @@ inline constexpr const char* kSequenceOn = "SEQUENCE_ON";
 inline constexpr const char* kRandomOff = "RANDOM_OFF";
 inline constexpr const char* kRandomOn = "RANDOM_ON";
 
-// The file widgets' glyphs: 16 colours, the bottom-left pixel's colour is
+// The folder list's glyphs: 16 colours, the bottom-left pixel's colour is
 // the transparent one.
 inline constexpr const char* kOpenFolder = "OPENFOLDER";
 inline constexpr const char* kCurrentFolder = "CURRENTFOLDER";
 inline constexpr const char* kClosedFolder = "CLOSEDFOLDER";
-inline constexpr const char* kExecutable = "EXECUTABLE";
-inline constexpr const char* kUnknownFile = "UNKNOWNFILE";
-inline constexpr const char* kFloppy = "FLOPPY";
-inline constexpr const char* kHard = "HARD";
-inline constexpr const char* kNetwork = "NETWORK";
-inline constexpr const char* kCdRom = "CDROM";
-inline constexpr const char* kRam = "RAM";
 
 // The program's icon (an ICON resource; all the others are BITMAP resources).
 inline constexpr const char* kMainIcon = "MAINICON";
@@ -41,7 +34,6 @@ inline constexpr const char* kMainIcon = "MAINICON";
 inline constexpr std::array kComponentPictures = {
     kBackground,   kAboutButton,    kHelpButton,  kMinimizeButton, kExitButton, kStopButton, kAboutPanel,
     kRandomSwitch, kSequenceSwitch, kSequenceOff, kSequenceOn,     kRandomOff,  kRandomOn};
-inline constexpr std::array kGlyphs = {kOpenFolder, kCurrentFolder, kClosedFolder, kExecutable, kUnknownFile,
-                                       kFloppy,     kHard,          kNetwork,      kCdRom,      kRam};
+inline constexpr std::array kGlyphs = {kOpenFolder, kCurrentFolder, kClosedFolder};
 
 }  // namespace pix::skin

@@ -111,29 +111,14 @@ struct PictureCase {
 };
 
 const std::vector<PictureCase> kPictures = {
-    {"background.bmp", 276, 196, 24},
-    {"about-button.bmp", 60, 12, 24},
-    {"help-button.bmp", 17, 18, 24},
-    {"minimize-button.bmp", 17, 18, 24},
-    {"exit-button.bmp", 17, 18, 24},
-    {"stop-button.bmp", 11, 11, 24},
-    {"about-panel.bmp", 194, 196, 24},
-    {"random-switch.bmp", 17, 18, 24},
-    {"sequence-switch.bmp", 17, 18, 24},
-    {"sequence-off.bmp", 17, 18, 24},
-    {"sequence-on.bmp", 17, 18, 24},
-    {"random-off.bmp", 17, 18, 24},
-    {"random-on.bmp", 17, 18, 24},
-    {"open-folder.bmp", 16, 15, 4},
-    {"current-folder.bmp", 16, 15, 4},
-    {"closed-folder.bmp", 16, 15, 4},
-    {"EXECUTABLE.bmp", 16, 15, 4},
-    {"UNKNOWNFILE.bmp", 16, 15, 4},
-    {"FLOPPY.bmp", 16, 11, 4},
-    {"HARD.bmp", 16, 11, 4},
-    {"NETWORK.bmp", 16, 11, 4},
-    {"CDROM.bmp", 16, 11, 4},
-    {"RAM.bmp", 16, 11, 4},
+    {"background.bmp", 276, 196, 24},    {"about-button.bmp", 60, 12, 24},
+    {"help-button.bmp", 17, 18, 24},     {"minimize-button.bmp", 17, 18, 24},
+    {"exit-button.bmp", 17, 18, 24},     {"stop-button.bmp", 11, 11, 24},
+    {"about-panel.bmp", 194, 196, 24},   {"random-switch.bmp", 17, 18, 24},
+    {"sequence-switch.bmp", 17, 18, 24}, {"sequence-off.bmp", 17, 18, 24},
+    {"sequence-on.bmp", 17, 18, 24},     {"random-off.bmp", 17, 18, 24},
+    {"random-on.bmp", 17, 18, 24},       {"open-folder.bmp", 16, 15, 4},
+    {"current-folder.bmp", 16, 15, 4},   {"closed-folder.bmp", 16, 15, 4},
 };
 
 class TempFolder {

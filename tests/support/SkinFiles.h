@@ -13,7 +13,7 @@ struct SkinFile {
   const char* file;  // within skin/art/
 };
 
-inline constexpr std::array<SkinFile, 23> kSkinBitmaps = {{
+inline constexpr std::array<SkinFile, 16> kSkinBitmaps = {{
     {skin::kBackground, "background.bmp"},
     {skin::kAboutButton, "about-button.bmp"},
     {skin::kHelpButton, "help-button.bmp"},
@@ -30,13 +30,6 @@ inline constexpr std::array<SkinFile, 23> kSkinBitmaps = {{
     {skin::kOpenFolder, "open-folder.bmp"},
     {skin::kCurrentFolder, "current-folder.bmp"},
     {skin::kClosedFolder, "closed-folder.bmp"},
-    {skin::kExecutable, "EXECUTABLE.bmp"},
-    {skin::kUnknownFile, "UNKNOWNFILE.bmp"},
-    {skin::kFloppy, "FLOPPY.bmp"},
-    {skin::kHard, "HARD.bmp"},
-    {skin::kNetwork, "NETWORK.bmp"},
-    {skin::kCdRom, "CDROM.bmp"},
-    {skin::kRam, "RAM.bmp"},
 }};
 
 inline constexpr SkinFile kSkinIcon = {skin::kMainIcon, "MAINICON.ico"};

@@ -502,7 +502,6 @@ IndexedImage Glyph(const std::array<std::string_view, Rows>& rows) {
 }
 
 using Folder = std::array<std::string_view, 15>;
-using Drive = std::array<std::string_view, 11>;
 
 constexpr Folder kClosedFolder = {
     "................",  //
@@ -556,119 +555,6 @@ constexpr Folder kCurrentFolder = {
     "kkwyyyyyyyyyok..",  //
     "kwyyyyyyyyyyok..",  //
     "kkkkkkkkkkkkk...",  //
-    "................",  //
-};
-
-// A program: a small window with a blue title bar.
-constexpr Folder kExecutable = {
-    "................",  //
-    "kkkkkkkkkkkkkkk.",  //
-    "kbbbbbbbbbbswsk.",  //
-    "kbbbbbbbbbbkdkk.",  //
-    "kkkkkkkkkkkkkkkd",  //
-    "kwwwwwwwwwwwwskd",  //
-    "kwsssssswwwwwskd",  //
-    "kwwwwwwwwwwwwskd",  //
-    "kwsssswwwwwwwskd",  //
-    "kwwwwwwwwwwwwskd",  //
-    "kwssssssswwwwskd",  //
-    "kwwwwwwwwwwwwskd",  //
-    "ksssssssssssssk.",  //
-    "kkkkkkkkkkkkkkkd",  //
-    ".ddddddddddddddd",  //
-};
-
-// Any other file: a page with a turned-down corner.
-constexpr Folder kUnknownFile = {
-    "..kkkkkkkk......",  //
-    "..kwwwwwwkk.....",  //
-    "..kwwwwwwksk....",  //
-    "..kwwwwwwkssk...",  //
-    "..kwwwwwwkkkkk..",  //
-    "..kwddddddwwsk..",  //
-    "..kwwwwwwwwwsk..",  //
-    "..kwdddddddwsk..",  //
-    "..kwwwwwwwwwsk..",  //
-    "..kwddddddwwsk..",  //
-    "..kwwwwwwwwwsk..",  //
-    "..kwdddddddwsk..",  //
-    "..kwwwwwwwwwsk..",  //
-    "..kssssssssssk..",  //
-    "..kkkkkkkkkkkk..",  //
-};
-
-// A three-and-a-half-inch diskette.
-constexpr Drive kFloppy = {
-    "...kkkkkkkkkk...",  //
-    "...knsssssnnnk..",  //
-    "...knskknsnnnnk.",  //
-    "...knskknsnnnnk.",  //
-    "...knsssssnnnnk.",  //
-    "...knnnnnnnnnnk.",  //
-    "...knwwwwwwwwnk.",  //
-    "...knwddddddwnk.",  //
-    "...knwwwwwwwwnk.",  //
-    "...kdwwwwwwwwnk.",  //
-    "....kkkkkkkkkk..",  //
-};
-
-// A fixed disk: a drive case with a green lamp.
-constexpr Drive kHard = {
-    "................",  //
-    "..kkkkkkkkkkkkk.",  //
-    ".kwwwwwwwwwwwwsk",  //
-    "kwwwwwwwwwwwwskk",  //
-    "kkkkkkkkkkkkkkdk",  //
-    "kssssssssssssskk",  //
-    "ksddddddddslsskk",  //
-    "ksssssssssssssk.",  //
-    "kdddddddddddddk.",  //
-    ".kkkkkkkkkkkkk..",  //
-    "................",  //
-};
-
-// A drive case on a cable.
-constexpr Drive kNetwork = {
-    "..kkkkkkkkkkkkk.",  //
-    ".kwwwwwwwwwwwwsk",  //
-    "kkkkkkkkkkkkkkdk",  //
-    "ksddddddddslsskk",  //
-    "kdddddddddddddk.",  //
-    ".kkkkkkkkkkkkk..",  //
-    ".......kk.......",  //
-    ".......kk.......",  //
-    "kkkkkkkkkkkkkkkk",  //
-    ".kaaaaaaaaaaaatk",  //
-    "..kkkkkkkkkkkkk.",  //
-};
-
-// An optical disc with its centre hole.
-constexpr Drive kCdRom = {
-    ".....kkkkkk.....",  //
-    "...kksswwaakk...",  //
-    "..kssssswaaask..",  //
-    ".ksssssswwaassk.",  //
-    ".ksssskkkksssdk.",  //
-    ".kaaask..ksssdk.",  //
-    ".kwaaskkkksssdk.",  //
-    ".ksssssssssssdk.",  //
-    "..kssssssssddk..",  //
-    "...kksssdddkk...",  //
-    ".....kkkkkk.....",  //
-};
-
-// A memory module.
-constexpr Drive kRam = {
-    "................",  //
-    "kkkkkkkkkkkkkkkk",  //
-    "kggggggggggggggk",  //
-    "kgkkkgkkkgkkkggk",  //
-    "kgkkkgkkkgkkkgrk",  //
-    "kggggggggggggggk",  //
-    "kggggggggggggggk",  //
-    "kyoyoyoyoyoyoyok",  //
-    "kkkkkkkkkkkkkkkk",  //
-    "................",  //
     "................",  //
 };
 
@@ -750,13 +636,6 @@ std::vector<OutputFile> RenderAll() {
     add4("open-folder", Glyph(kOpenFolder));
     add4("current-folder", Glyph(kCurrentFolder));
     add4("closed-folder", Glyph(kClosedFolder));
-    add4("EXECUTABLE", Glyph(kExecutable));
-    add4("UNKNOWNFILE", Glyph(kUnknownFile));
-    add4("FLOPPY", Glyph(kFloppy));
-    add4("HARD", Glyph(kHard));
-    add4("NETWORK", Glyph(kNetwork));
-    add4("CDROM", Glyph(kCdRom));
-    add4("RAM", Glyph(kRam));
 
     std::vector<bool> transparent;
     const IndexedImage icon = IconPicture(transparent);
