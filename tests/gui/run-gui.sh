@@ -32,13 +32,13 @@ row_y() { echo $((LIST_Y + 16 * $1)); }
 
 # The picture buttons: name, left, top, width, height.
 BUTTONS=(
-  "vpr 250 17 17 18"
-  "min 250 50 17 18"
-  "hlt 250 83 17 18"
-  "sfl 219 32 17 18"
-  "nsfl 219 66 17 18"
-  "logo 207 174 60 12"
-  "MinBut 247 148 11 11"
+  "helpButton 250 17 17 18"
+  "minimizeButton 250 50 17 18"
+  "exitButton 250 83 17 18"
+  "randomSwitch 219 32 17 18"
+  "sequenceSwitch 219 66 17 18"
+  "aboutButton 207 174 60 12"
+  "stopButton 247 148 11 11"
 )
 button_field() {
   local entry
@@ -52,19 +52,19 @@ centre_of() { echo $(($(button_field "$1" 1) + $(button_field "$1" 3) / 2)) $(($
 
 # The hinted components with their texts, and the places that show none.
 HINTED=(
-  "vpr|258 26|Справка."
-  "min|258 59|Свернуть программу."
-  "hlt|258 92|Выход из программы."
-  "MinBut|252 153|Остановка таймера."
-  "tim|228 144|Время стартовой задержки (>50)."
-  "sfl|227 41|Случайный выбор картинки."
-  "nsfl|227 75|Выбор картинки поочерёдно."
-  "chdis|100 100|Папка с картинками."
+  "helpButton|258 26|Справка."
+  "minimizeButton|258 59|Свернуть программу."
+  "exitButton|258 92|Выход из программы."
+  "stopButton|252 153|Остановка таймера."
+  "delayLabel|228 144|Время стартовой задержки (>50)."
+  "randomSwitch|227 41|Случайный выбор картинки."
+  "sequenceSwitch|227 75|Выбор картинки поочерёдно."
+  "folderList|100 100|Папка с картинками."
 )
 UNHINTED=(
-  "logo|237 180"
-  "back|200 120"
-  "authprg|275 100"
+  "aboutButton|237 180"
+  "background|200 120"
+  "aboutPanel|275 100"
 )
 BARE_SKIN="200 120"
 
@@ -183,7 +183,7 @@ case_exit_button_saves_four_lines() {
     gui_expect "the window appears" false
     return
   }
-  gui_click $(centre_of hlt)
+  gui_click $(centre_of exitButton)
   gui_expect "the program ends with code 0 (got $GUI_EXIT)" ended_with 0
   gui_expect "Pix_rn.dat holds the folder, 0, 0 and -1" settings_are "$GUI_WIN_DIR\\" 0 0 -1
 }
@@ -191,7 +191,7 @@ case_exit_button_saves_four_lines() {
 # --- the picture buttons -------------------------------------------------------
 
 # With a long countdown running, every button moves on press and release and
-# the gated ones do nothing else; logo toggles the width, MinBut opens the gate.
+# the gated ones do nothing else; aboutButton toggles the width, stopButton opens the gate.
 case_buttons_move_while_pressed() {
   gui_install press "C:\\PixGui\\press\\" 1000000 0
   gui_start || {
@@ -203,13 +203,13 @@ case_buttons_move_while_pressed() {
     read -r name _ <<<"$entry"
     # Mode 0 shows the random switch on and the other one off.
     case $name in
-      nsfl) face=sequence-off ;;
-      sfl) face=random-on ;;
-      vpr) face=help-button ;;
-      min) face=minimize-button ;;
-      hlt) face=exit-button ;;
-      logo) face=about-button ;;
-      MinBut) face=stop-button ;;
+      sequenceSwitch) face=sequence-off ;;
+      randomSwitch) face=random-on ;;
+      helpButton) face=help-button ;;
+      minimizeButton) face=minimize-button ;;
+      exitButton) face=exit-button ;;
+      aboutButton) face=about-button ;;
+      stopButton) face=stop-button ;;
     esac
     gui_move $(centre_of "$name")
     gui_press
@@ -217,20 +217,20 @@ case_buttons_move_while_pressed() {
     gui_release
     gui_expect "$name comes back on release" button_at "$name" "$face" 0 0
     case $name in
-      logo)
-        gui_expect "logo widens the window to 469" gui_poll 10 gui_width_is 469
+      aboutButton)
+        gui_expect "aboutButton widens the window to 469" gui_poll 10 gui_width_is 469
         gui_expect "the author panel shows whole" gui_poll 10 gui_region_is 275 0 about-panel
-        gui_click $(centre_of logo)
-        gui_expect "logo again narrows it to 276" gui_poll 10 gui_width_is 276
+        gui_click $(centre_of aboutButton)
+        gui_expect "aboutButton again narrows it to 276" gui_poll 10 gui_width_is 276
         ;;
-      MinBut) ;;
+      stopButton) ;;
       *) gui_expect "$name does nothing else while the countdown runs" gui_has_window ;;
     esac
   done
   gui_expect "the window kept its left edge" test "$WIN_X" -eq $(((SCREEN_WIDTH - 276) / 2))
-  # MinBut stopped the countdown: the exit button now saves and ends.
-  gui_click $(centre_of hlt)
-  gui_expect "after MinBut the exit button ends the program with 0" ended_with 0
+  # stopButton stopped the countdown: the exit button now saves and ends.
+  gui_click $(centre_of exitButton)
+  gui_expect "after stopButton the exit button ends the program with 0" ended_with 0
   gui_expect "and saves the delay" settings_are "C:\\PixGui\\press\\" 1000000 0 -1
 }
 
@@ -242,14 +242,14 @@ case_left_press_dragged_off_releases_on_its_button() {
     gui_expect "the window appears" false
     return
   }
-  gui_move $(centre_of nsfl)
+  gui_move $(centre_of sequenceSwitch)
   gui_press
-  gui_expect "nsfl is pressed" button_at nsfl sequence-switch 2 2
-  gui_move $(centre_of sfl)
+  gui_expect "sequenceSwitch is pressed" button_at sequenceSwitch sequence-switch 2 2
+  gui_move $(centre_of randomSwitch)
   gui_release
-  # nsfl's command ran: one after another, so sfl shows its off face.
-  gui_expect "nsfl is back home with its on face" button_at nsfl sequence-on 0 0
-  gui_expect "sfl did not move and shows its off face" button_at sfl random-off 0 0
+  # sequenceSwitch's command ran: one after another, so randomSwitch shows its off face.
+  gui_expect "sequenceSwitch is back home with its on face" button_at sequenceSwitch sequence-on 0 0
+  gui_expect "randomSwitch did not move and shows its off face" button_at randomSwitch random-off 0 0
 }
 
 # A right press holds nothing: released elsewhere, its button stays down.
@@ -259,16 +259,16 @@ case_right_press_released_elsewhere_stays_down() {
     gui_expect "the window appears" false
     return
   }
-  gui_move $(centre_of vpr)
+  gui_move $(centre_of helpButton)
   gui_press 3
-  gui_expect "vpr is pressed" button_at vpr help-button 2 2
+  gui_expect "helpButton is pressed" button_at helpButton help-button 2 2
   gui_move $BARE_SKIN
   gui_release 3
-  gui_move $(($(button_field vpr 1) + 10)) $(($(button_field vpr 2) + 11))
+  gui_move $(($(button_field helpButton 1) + 10)) $(($(button_field helpButton 2) + 11))
   gui_press 3
-  gui_expect "a second press finds it still down and moves it further" button_at vpr help-button 4 4
+  gui_expect "a second press finds it still down and moves it further" button_at helpButton help-button 4 4
   gui_release 3
-  gui_expect "its release moves it back by 2 only" button_at vpr help-button 2 2
+  gui_expect "its release moves it back by 2 only" button_at helpButton help-button 2 2
 }
 
 # --- the application window: minimize, restore, the taskbar's Close --------
@@ -279,10 +279,10 @@ case_minimize_and_restore_keep_the_place() {
     gui_expect "the window appears" false
     return
   }
-  gui_click $(centre_of logo)
+  gui_click $(centre_of aboutButton)
   gui_poll 10 gui_width_is 469
-  gui_click $(centre_of min)
-  gui_expect "min takes the window off the screen" gui_poll 10 gui_has_no_window
+  gui_click $(centre_of minimizeButton)
+  gui_expect "minimizeButton takes the window off the screen" gui_poll 10 gui_has_no_window
   gui_expect "and leaves the taskbar button" gui_poll 10 gui_state_has application=iconic
   gui_expect "the program goes on" gui_running
   gui_taskbar restore
@@ -329,7 +329,7 @@ case_taskbar_close_saves_nothing() {
     gui_expect "the window appears" false
     return
   }
-  gui_click $(centre_of sfl)
+  gui_click $(centre_of randomSwitch)
   gui_taskbar close
   gui_expect "the program ends with code 0 (got $GUI_EXIT)" ended_with 0
   gui_expect "Pix_rn.dat is as it was" cmp -s "$GUI_DIR/Pix_rn.dat" "$GUI_SCRATCH/settings-before"
@@ -441,7 +441,7 @@ case_double_click_opens_a_subfolder() {
   gui_grab "$GUI_SCRATCH/rows.png" "$LIST_X" "$(row_y 4)" 150 96
   gui_expect "no rows follow it" test "$(gui_differing "$GUI_SCRATCH/rows.png" "$GUI_SCRATCH/empty-rows.png")" == 0
   # The press handler took the new folder as the picture folder.
-  gui_click $(centre_of hlt)
+  gui_click $(centre_of exitButton)
   gui_expect "the exit button ends the program with 0" ended_with 0
   gui_expect "the saved folder is sub01" settings_are "$GUI_WIN_DIR\\sub01\\" 0 0 -1
 }
@@ -487,7 +487,7 @@ case_run_command_brings_the_help() {
   echo "$GUI_PID $tag" >>"$PIX_WINE_STARTS"
   if gui_poll 120 run_has_window && gui_locate && gui_poll gui_region_is 0 0 background_corner; then
     gui_expect "the help program stands in C:\\Pix_Rn\\help" test -f "$dir/help/Hlp_Vw.exe"
-    gui_click $(centre_of vpr)
+    gui_click $(centre_of helpButton)
     gui_expect "the help button opens the help" gui_poll 30 run_has_help
   else
     gui_expect "the run command opens the window ($(tr '\n' ' ' <"$GUI_SCRATCH/run.log"))" false

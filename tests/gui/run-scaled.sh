@@ -34,13 +34,13 @@ px() { echo $((($1 * DPI + 48) / 96)); }
 
 # The picture buttons: name, art, left, top, width, height, in design pixels.
 BUTTONS=(
-  "vpr help-button 250 17 17 18"
-  "min minimize-button 250 50 17 18"
-  "hlt exit-button 250 83 17 18"
-  "MinBut stop-button 247 148 11 11"
-  "logo about-button 207 174 60 12"
-  "sfl random-switch 219 32 17 18"
-  "nsfl sequence-switch 219 66 17 18"
+  "helpButton help-button 250 17 17 18"
+  "minimizeButton minimize-button 250 50 17 18"
+  "exitButton exit-button 250 83 17 18"
+  "stopButton stop-button 247 148 11 11"
+  "aboutButton about-button 207 174 60 12"
+  "randomSwitch random-switch 219 32 17 18"
+  "sequenceSwitch sequence-switch 219 66 17 18"
 )
 field() {
   local entry fields
@@ -111,10 +111,10 @@ case_window_and_author_panel_at_the_scale() {
   gui_expect "the folder list's items are $(px 16) px high: the second row's glyph" \
     gui_poll 10 gui_glyph_is $(($(px 18) + $(px 6))) $(($(px 16) + $(px 16) + ($(px 16) - $(px 15)) / 2)) \
     open-folder 136,132,136
-  gui_click $(scaled_centre logo)
+  gui_click $(scaled_centre aboutButton)
   gui_expect "the author panel widens the window to $(px 469)" gui_poll 10 gui_width_is "$(px 469)"
   gui_expect "and shows whole" gui_poll 10 gui_region_is "$(px 275)" 0 about-panel
-  gui_click $(scaled_centre logo)
+  gui_click $(scaled_centre aboutButton)
   gui_expect "and narrows it again to $(px 276)" gui_poll 10 gui_width_is "$(px 276)"
 }
 
@@ -124,10 +124,10 @@ case_switches_and_exit_at_the_scaled_places() {
     gui_expect "the window appears" false
     return
   }
-  gui_click $(scaled_centre nsfl)
+  gui_click $(scaled_centre sequenceSwitch)
   gui_expect "the sequence switch turns on" gui_poll 10 gui_region_is "$(px 219)" "$(px 66)" sequence-on
   gui_expect "the random switch turns off" gui_poll 10 gui_region_is "$(px 219)" "$(px 32)" random-off
-  gui_click $(scaled_centre hlt)
+  gui_click $(scaled_centre exitButton)
   gui_expect "the exit button ends the program with 0 (got $GUI_EXIT)" ended_with 0
   gui_expect "and saves the mode" settings_are "$GUI_WIN_DIR\\" 0 1 -1
 }
@@ -149,12 +149,12 @@ case_a_hint_at_the_scaled_place() {
   gui_move "$(px 200)" "$(px 120)"
   gui_poll 10 gui_no_popup
   local place
-  place=$(scaled_centre hlt)
+  place=$(scaled_centre exitButton)
   gui_move $place
   gui_expect "the exit button's hint shows below the cursor" gui_poll 10 hint_below "Выход из программы." $place
   gui_move "$(px 200)" "$(px 120)"
   gui_expect "bare skin takes it away" gui_poll 10 gui_no_popup
-  place=$(scaled_centre MinBut)
+  place=$(scaled_centre stopButton)
   gui_move $place
   gui_expect "the stop button's hint shows at its scaled place" gui_poll 10 hint_below "Остановка таймера." $place
 }
@@ -183,7 +183,7 @@ case_the_help_at_the_scale() {
     gui_expect "the window appears" false
     return
   }
-  gui_click $(scaled_centre vpr)
+  gui_click $(scaled_centre helpButton)
   gui_poll 30 help_window_scaled
   gui_expect "the help opens at its scaled size, $(px 680) x $(px 620) with its frame (got $HELP_SIZE inside)" \
     help_window_scaled
