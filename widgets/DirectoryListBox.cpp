@@ -39,9 +39,10 @@ void TDirectoryListBox::SetFolderPath(const std::string& path) {
   // A drive without a medium is refused, not asked for.
   QuietCriticalErrors quiet(os_);
   const ResolvedPath resolved = ResolvePathText(os_, path);
-  const std::optional<char> current =
-      folderPath_.empty() ? std::nullopt : std::optional<char>(folderPath_[0]);
-  if (resolved.drive != current) {
+  const bool sameDrive = folderPath_.empty()
+                             ? !resolved.drive.has_value()
+                             : resolved.drive.has_value() && *resolved.drive == folderPath_[0];
+  if (!sameDrive) {
     // One rebuild at the end, not one for the drive and one for the folder.
     settingFolder_ = true;
     try {
