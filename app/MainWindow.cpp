@@ -173,6 +173,8 @@ void MainWindow::OnCreateWindow() {
     // stays off so that the window opens for the user to choose again.
     bool folderTaken = true;
     try {
+      // Both lists read the same folder: once is enough.
+      const ListingShare share(os());
       folderList.SetFolderPath(folder);
       pictures_.ApplyPath(folder);
     } catch (const Exception&) {

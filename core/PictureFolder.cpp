@@ -107,7 +107,7 @@ void PictureFolder::Reload() {
   std::vector<std::string> collected;
   try {
     for (const std::string& piece : MaskPieces(mask_)) {
-      for (DirEntry& entry : os_.FindFiles(piece).value) {
+      for (DirEntry& entry : os_.FindFilesShared(piece).value) {
         if (entry.attributes & kFiltered & ~wanted) continue;
         if (!listNormal && (entry.attributes & wanted) == 0) continue;
         if (entry.attributes & attr::kDirectory)

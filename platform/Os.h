@@ -68,6 +68,9 @@ enum class DriveType : std::uint32_t {
 struct DirEntry {
   std::string name;
   std::uint32_t attributes = 0;
+  // The short (8.3) name where the platform reports one: enumeration matches
+  // a pattern against it as well as against the name.
+  std::string shortName;
 };
 
 struct LocalTime {
@@ -187,6 +190,37 @@ class Os {
   // success).
   virtual std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file,
                                       const std::string& directory, int showCommand) = 0;
+
+  // FindFiles, except while a ListingShare is open on this machine: then the
+  // enumerations of one folder with the pattern "*.*" or a plain extension
+  // mask such as "*.jpg" are all answered from one reading of the folder.
+  OsResult<std::vector<DirEntry>> FindFilesShared(const std::string& pattern);
+
+ private:
+  friend class ListingShare;
+  struct SharedListing {
+    int openShares = 0;
+    std::string folder;  // with its final backslash; empty while nothing is kept
+    OsResult<std::vector<DirEntry>> entries;
+  };
+  SharedListing shared_;
+};
+
+// While one lives, lists that read the same folder in quick succession (the
+// folder list and the picture list at start-up) share one enumeration of it:
+// on a large folder the enumeration is most of the time they take. What was
+// read is let go when the last share ends, so nothing outlives the moment.
+class ListingShare {
+ public:
+  explicit ListingShare(Os& os) : os_(os) { ++os_.shared_.openShares; }
+  ListingShare(const ListingShare&) = delete;
+  ListingShare& operator=(const ListingShare&) = delete;
+  ~ListingShare() {
+    if (--os_.shared_.openShares == 0) os_.shared_ = {};
+  }
+
+ private:
+  Os& os_;
 };
 
 // Helpers every caller would otherwise write again.

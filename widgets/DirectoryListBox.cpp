@@ -23,7 +23,16 @@ TDirectoryListBox::TDirectoryListBox(std::string name, TWinControl* parent, int 
 void TDirectoryListBox::CreateWindowHandle() {
   if (hasWindow_) return;
   hasWindow_ = true;
-  RebuildItems();
+  // Every folder change rebuilds the items, so items built already are
+  // those of the current folder: the window only selects its item. Reading
+  // a folder of 100,000 files once more would cost as much as the rest of
+  // the start-up.
+  if (!built_) {
+    RebuildItems();
+    return;
+  }
+  selected_ = currentIndex_;
+  Notify(ControlChange::Content);
 }
 
 void TDirectoryListBox::EnsureWindow() {
@@ -39,9 +48,9 @@ void TDirectoryListBox::SetFolderPath(const std::string& path) {
   // A drive without a medium is refused, not asked for.
   QuietCriticalErrors quiet(os_);
   const ResolvedPath resolved = ResolvePathText(os_, path);
-  const std::optional<char> current =
-      folderPath_.empty() ? std::nullopt : std::optional<char>(folderPath_[0]);
-  if (resolved.drive != current) {
+  const bool otherDrive =
+      folderPath_.empty() ? resolved.drive.has_value() : !resolved.drive || *resolved.drive != folderPath_[0];
+  if (otherDrive) {
     // One rebuild at the end, not one for the drive and one for the folder.
     settingFolder_ = true;
     try {
@@ -113,7 +122,7 @@ void TDirectoryListBox::RebuildItems() {
     std::string name;
   };
   std::vector<Keyed> names;
-  for (const DirEntry& entry : os_.FindFiles(JoinPath(folderPath_, "*.*")).value) {
+  for (const DirEntry& entry : os_.FindFilesShared(JoinPath(folderPath_, "*.*")).value) {
     if (entry.attributes & (attr::kHidden | attr::kSystem | attr::kVolumeId)) continue;
     if (!(entry.attributes & attr::kDirectory) || entry.name == "." || entry.name == "..") continue;
     names.push_back({os_.SortKeyIgnoreCase(entry.name), entry.name});
@@ -125,6 +134,7 @@ void TDirectoryListBox::RebuildItems() {
   for (Keyed& keyed : names)
     items_.push_back({std::move(keyed.name), FolderItemKind::Subfolder});
 
+  built_ = true;
   if (hasWindow_) selected_ = currentIndex_;
   Notify(ControlChange::Content);
 }
