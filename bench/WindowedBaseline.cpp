@@ -51,19 +51,19 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 // The parameter keeps the name and type winbase.h declares it with.
 // NOLINTNEXTLINE(readability-non-const-parameter)
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR lpCmdLine, int show) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nShowCmd) {
   g_folder = lpCmdLine;
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = WindowProcedure;
-  windowClass.hInstance = instance;
+  windowClass.hInstance = hInstance;
   windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
   windowClass.lpszClassName = "PixWindowedBaseline";
   if (!::RegisterClassA(&windowClass)) return 3;
   HWND window = ::CreateWindowExA(0, windowClass.lpszClassName, "Baseline", WS_POPUP, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 276, 196, nullptr, nullptr, instance, nullptr);
+                                  CW_USEDEFAULT, 276, 196, nullptr, nullptr, hInstance, nullptr);
   if (!window) return 3;
-  ::ShowWindow(window, show);
+  ::ShowWindow(window, nShowCmd);
   ::UpdateWindow(window);
   ::SetTimer(window, 1, 1, nullptr);
   MSG message;
