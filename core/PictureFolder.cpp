@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "core/PathRules.h"
@@ -126,19 +127,27 @@ void PictureFolder::Reload() {
 
   // One locale sort key per name, not one locale comparison per pair. The
   // ANSI key is the wide key of the name's wide spelling, so the names the
-  // code page spells keep the order they always had.
-  struct Keyed {
-    std::string key;
-    std::size_t index;
+  // code page spells keep the order they always had. The keys lie end to end in one buffer: 100,000 names
+  // need no 100,000 small allocations, and the sort moves only indices.
+  std::string keys;
+  std::vector<std::uint32_t> keyEnds;
+  keyEnds.reserve(collected.size());
+  for (const std::wstring& name : collected) {
+    keys += os_.SortKeyIgnoreCaseWide(name);
+    keyEnds.push_back(static_cast<std::uint32_t>(keys.size()));
+  }
+  const auto keyOf = [&](std::uint32_t index) {
+    const std::uint32_t begin = index == 0 ? 0 : keyEnds[index - 1];
+    return std::string_view(keys).substr(begin, keyEnds[index] - begin);
   };
-  std::vector<Keyed> keys;
-  keys.reserve(collected.size());
-  for (std::size_t i = 0; i < collected.size(); ++i)
-    keys.push_back({os_.SortKeyIgnoreCaseWide(collected[i]), i});
-  std::stable_sort(keys.begin(), keys.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+  std::vector<std::uint32_t> order(collected.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::uint32_t a, std::uint32_t b) { return keyOf(a) < keyOf(b); });
   names_.reserve(collected.size());
-  for (const Keyed& keyed : keys)
-    names_.push_back(std::move(collected[keyed.index]));
+  for (const std::uint32_t index : order)
+    names_.push_back(std::move(collected[index]));
 }
 
 int PictureFolder::Count() {

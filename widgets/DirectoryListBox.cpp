@@ -23,7 +23,16 @@ TDirectoryListBox::TDirectoryListBox(std::string name, TWinControl* parent, int 
 void TDirectoryListBox::CreateWindowHandle() {
   if (hasWindow_) return;
   hasWindow_ = true;
-  RebuildItems();
+  // Every folder change rebuilds the items, so items built already are
+  // those of the current folder: the window only selects its item. Reading
+  // a folder of 100,000 files once more would cost as much as the rest of
+  // the start-up.
+  if (!built_) {
+    RebuildItems();
+    return;
+  }
+  selected_ = currentIndex_;
+  Notify(ControlChange::Content);
 }
 
 void TDirectoryListBox::EnsureWindow() {
@@ -126,6 +135,7 @@ void TDirectoryListBox::RebuildItems() {
   for (Keyed& keyed : names)
     items_.push_back({std::move(keyed.name), FolderItemKind::Subfolder});
 
+  built_ = true;
   if (hasWindow_) selected_ = currentIndex_;
   Notify(ControlChange::Content);
 }

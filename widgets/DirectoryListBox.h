@@ -89,6 +89,7 @@ class TDirectoryListBox : public TListControl {
   bool caseSensitive_ = false;
   bool settingFolder_ = false;
   bool hasWindow_ = false;
+  bool built_ = false;  // the items have been built at least once
   int itemHeight_ = 16;
   std::string searchText_;
   std::optional<std::uint32_t> lastKeyTick_;

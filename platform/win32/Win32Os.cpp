@@ -108,7 +108,7 @@ OsResult<std::vector<DirEntry>> Win32Os::FindFiles(const std::string& pattern) {
     return result;
   }
   do {
-    result.value.push_back({data.cFileName, data.dwFileAttributes});
+    result.value.push_back({data.cFileName, data.dwFileAttributes, data.cAlternateFileName});
   } while (::FindNextFileA(find.get(), &data));
   const DWORD last = ::GetLastError();
   if (last != ERROR_NO_MORE_FILES) result.error = last;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,7 +53,19 @@ class FaultyOs final : public Os {
     return inner_.SetCurrentDirectory(path);
   }
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override {
-    return inner_.FindFiles(pattern);
+    ++enumerations_;
+    auto found = inner_.FindFiles(pattern);
+    for (DirEntry& entry : found.value)
+      if (const auto shortName = shortNames_.find(entry.name); shortName != shortNames_.end())
+        entry.shortName = shortName->second;
+    return found;
+  }
+  // How many enumerations reached the machine.
+  int Enumerations() const { return enumerations_; }
+  // The entry `name` is reported with the short name `shortName`, as a volume
+  // with 8.3 names does (the in-memory machine has none).
+  void ReportShortName(const std::string& name, const std::string& shortName) {
+    shortNames_[name] = shortName;
   }
   OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern) override {
     return inner_.FindFilesWide(pattern);
@@ -182,6 +195,8 @@ class FaultyOs final : public Os {
   std::shared_ptr<Faults> faults_;
   std::optional<std::uint32_t> moveCode_;
   std::optional<std::pair<OpenMode, std::uint32_t>> openFault_;
+  int enumerations_ = 0;
+  std::map<std::string, std::string> shortNames_;
 };
 
 }  // namespace pix::test
