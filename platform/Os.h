@@ -68,9 +68,6 @@ enum class DriveType : std::uint32_t {
 struct DirEntry {
   std::string name;
   std::uint32_t attributes = 0;
-  // The short (8.3) name where the platform reports one: enumeration matches
-  // a pattern against it as well as against the name.
-  std::string shortName;
 };
 
 // The room left on a volume, as this process may use it.

@@ -765,7 +765,7 @@ OsResult<std::vector<DirEntry>> MemoryOs::FindSpelled(const std::string& pattern
       result.error = oserr::kFileNotFound;
       return result;
     }
-    result.value.push_back({place.node->name, place.node->Reported(), {}});
+    result.value.push_back({place.node->name, place.node->Reported()});
     return result;
   }
   if (HasInvalidCharacter(name, /*wildcardsAllowed=*/true)) {
@@ -787,11 +787,11 @@ OsResult<std::vector<DirEntry>> MemoryOs::FindSpelled(const std::string& pattern
   }
   const Node& dir = *place.node;
   if (dir.parent != nullptr) {
-    if (MatchesWildcard(name, ".")) result.value.push_back({".", dir.Reported(), {}});
-    if (MatchesWildcard(name, "..")) result.value.push_back({"..", dir.parent->Reported(), {}});
+    if (MatchesWildcard(name, ".")) result.value.push_back({".", dir.Reported()});
+    if (MatchesWildcard(name, "..")) result.value.push_back({"..", dir.parent->Reported()});
   }
   for (const auto& child : dir.children)
-    if (MatchesWildcard(name, child->name)) result.value.push_back({child->name, child->Reported(), {}});
+    if (MatchesWildcard(name, child->name)) result.value.push_back({child->name, child->Reported()});
   if (result.value.empty()) result.error = oserr::kFileNotFound;
   return result;
 }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,19 +53,10 @@ class FaultyOs final : public Os {
   }
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override {
     ++enumerations_;
-    auto found = inner_.FindFiles(pattern);
-    for (DirEntry& entry : found.value)
-      if (const auto shortName = shortNames_.find(entry.name); shortName != shortNames_.end())
-        entry.shortName = shortName->second;
-    return found;
+    return inner_.FindFiles(pattern);
   }
   // How many enumerations reached the machine.
   int Enumerations() const { return enumerations_; }
-  // The entry `name` is reported with the short name `shortName`, as a volume
-  // with 8.3 names does (the in-memory machine has none).
-  void ReportShortName(const std::string& name, const std::string& shortName) {
-    shortNames_[name] = shortName;
-  }
   OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern) override {
     return inner_.FindFilesWide(pattern);
   }
@@ -196,7 +186,6 @@ class FaultyOs final : public Os {
   std::optional<std::uint32_t> moveCode_;
   std::optional<std::pair<OpenMode, std::uint32_t>> openFault_;
   int enumerations_ = 0;
-  std::map<std::string, std::string> shortNames_;
 };
 
 }  // namespace pix::test
