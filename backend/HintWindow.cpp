@@ -2,6 +2,7 @@
 
 #include "backend/Gdi.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/WideText.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -113,13 +114,7 @@ bool IsHintCancelMessage(UINT message) {
 }
 
 std::wstring WideFromUtf8(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int size = static_cast<int>(utf8.size());
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-  return wide;
+  return win32::WideFromCodePage(CP_UTF8, utf8);
 }
 
 Win32HintWindow::Win32HintWindow(HINSTANCE instance, HWND owner) {

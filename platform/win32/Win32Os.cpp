@@ -6,6 +6,7 @@
 #include "platform/win32/NoNameMacros.h"
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32Os.h"
 
 namespace pix {
@@ -99,36 +100,45 @@ std::uint32_t Win32Os::SetCurrentDirectory(const std::string& path) {
   return ::SetCurrentDirectoryA(path.c_str()) ? oserr::kSuccess : ::GetLastError();
 }
 
-OsResult<std::vector<DirEntry>> Win32Os::FindFiles(const std::string& pattern) {
-  OsResult<std::vector<DirEntry>> result;
-  WIN32_FIND_DATAA data{};
-  const win32::UniqueFind find(::FindFirstFileA(pattern.c_str(), &data));
+namespace {
+
+// Every entry a search finds, in the platform's order; the error of the
+// first call, or of a later one that ends the search early.
+template <class Entry, class FindData, class First, class Next, class Make>
+OsResult<std::vector<Entry>> Enumerate(First first, Next next, Make make) {
+  OsResult<std::vector<Entry>> result;
+  FindData data{};
+  const win32::UniqueFind find(first(data));
   if (!find) {
     result.error = ::GetLastError();
     return result;
   }
   do {
-    result.value.push_back({data.cFileName, data.dwFileAttributes, data.cAlternateFileName});
-  } while (::FindNextFileA(find.get(), &data));
+    result.value.push_back(make(data));
+  } while (next(find.get(), data));
   const DWORD last = ::GetLastError();
   if (last != ERROR_NO_MORE_FILES) result.error = last;
   return result;
 }
 
+}  // namespace
+
+OsResult<std::vector<DirEntry>> Win32Os::FindFiles(const std::string& pattern) {
+  return Enumerate<DirEntry, WIN32_FIND_DATAA>(
+      [&](WIN32_FIND_DATAA& data) { return ::FindFirstFileA(pattern.c_str(), &data); },
+      [](HANDLE find, WIN32_FIND_DATAA& data) { return ::FindNextFileA(find, &data); },
+      [](const WIN32_FIND_DATAA& data) {
+        return DirEntry{data.cFileName, data.dwFileAttributes};
+      });
+}
+
 OsResult<std::vector<WideDirEntry>> Win32Os::FindFilesWide(const std::wstring& pattern) {
-  OsResult<std::vector<WideDirEntry>> result;
-  WIN32_FIND_DATAW data{};
-  const win32::UniqueFind find(::FindFirstFileW(pattern.c_str(), &data));
-  if (!find) {
-    result.error = ::GetLastError();
-    return result;
-  }
-  do {
-    result.value.push_back({data.cFileName, data.dwFileAttributes});
-  } while (::FindNextFileW(find.get(), &data));
-  const DWORD last = ::GetLastError();
-  if (last != ERROR_NO_MORE_FILES) result.error = last;
-  return result;
+  return Enumerate<WideDirEntry, WIN32_FIND_DATAW>(
+      [&](WIN32_FIND_DATAW& data) { return ::FindFirstFileW(pattern.c_str(), &data); },
+      [](HANDLE find, WIN32_FIND_DATAW& data) { return ::FindNextFileW(find, &data); },
+      [](const WIN32_FIND_DATAW& data) {
+        return WideDirEntry{data.cFileName, data.dwFileAttributes};
+      });
 }
 
 OsResult<std::uint32_t> Win32Os::GetFileAttributesWide(const std::wstring& path) {
@@ -237,13 +247,7 @@ std::string Win32Os::SortKeyIgnoreCaseWide(const std::wstring& text) {
 }
 
 std::wstring Win32Os::AnsiToWide(const std::string& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
-  return wide;
+  return win32::WideFromCodePage(CP_ACP, text);
 }
 
 std::optional<std::string> Win32Os::WideToAnsi(const std::wstring& text) {

@@ -337,15 +337,6 @@ case_taskbar_close_saves_nothing() {
 
 # --- hints ---------------------------------------------------------------------
 
-# The hint under the mouse: its text, below the cursor at x, y of the window.
-hint_shows() {
-  local text=$1 x=$2 y=$3 line name hx hy
-  line=$(gui_popups | head -n 1)
-  [[ -n $line ]] || return 1
-  IFS=$'\t' read -r name hx hy _ <<<"$line"
-  [[ $name == "$text" ]] && ((hy > WIN_Y + y && hx <= WIN_X + x))
-}
-
 # No hint for a while: longer than the hint pause, by far.
 no_hint_for() {
   local deadline=$((SECONDS + $1))

@@ -132,14 +132,6 @@ case_switches_and_exit_at_the_scaled_places() {
   gui_expect "and saves the mode" settings_are "$GUI_WIN_DIR\\" 0 1 -1
 }
 
-hint_below() {
-  local text=$1 x=$2 y=$3 line name hx hy
-  line=$(gui_popups | head -n 1)
-  [[ -n $line ]] || return 1
-  IFS=$'\t' read -r name hx hy _ <<<"$line"
-  [[ $name == "$text" ]] && ((hy > WIN_Y + y && hx <= WIN_X + x))
-}
-
 case_a_hint_at_the_scaled_place() {
   gui_install "hint$DPI"
   gui_start || {
@@ -151,12 +143,12 @@ case_a_hint_at_the_scaled_place() {
   local place
   place=$(scaled_centre exitButton)
   gui_move $place
-  gui_expect "the exit button's hint shows below the cursor" gui_poll 10 hint_below "Выход из программы." $place
+  gui_expect "the exit button's hint shows below the cursor" gui_poll 10 hint_shows "Выход из программы." $place
   gui_move "$(px 200)" "$(px 120)"
   gui_expect "bare skin takes it away" gui_poll 10 gui_no_popup
   place=$(scaled_centre stopButton)
   gui_move $place
-  gui_expect "the stop button's hint shows at its scaled place" gui_poll 10 hint_below "Остановка таймера." $place
+  gui_expect "the stop button's hint shows at its scaled place" gui_poll 10 hint_shows "Остановка таймера." $place
 }
 
 # The help program scales itself too: its window is 680 x 620 design pixels,

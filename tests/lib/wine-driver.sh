@@ -429,6 +429,15 @@ gui_popups() {
     printf '%s\t%s\t%s\t%s\t%s\n' "$name" "$X" "$Y" "$WIDTH" "$HEIGHT"
   done
 }
+
+# The hint under the mouse: its text, below the cursor at x, y of the window.
+hint_shows() {
+  local text=$1 x=$2 y=$3 line name hx hy
+  line=$(gui_popups | head -n 1)
+  [[ -n $line ]] || return 1
+  IFS=$'\t' read -r name hx hy _ <<<"$line"
+  [[ $name == "$text" ]] && ((hy > WIN_Y + y && hx <= WIN_X + x))
+}
 gui_no_popup() { [[ -z $(gui_popups) ]]; }
 gui_has_popup() { [[ -n $(gui_popups) ]]; }
 

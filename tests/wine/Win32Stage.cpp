@@ -9,6 +9,7 @@
 
 #include "contract/Stage.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32Os.h"
 
 namespace pix::test {
@@ -20,11 +21,7 @@ namespace {
 }
 
 std::wstring Wide(const std::string& text) {
-  std::wstring wide(text.size(), L'\0');
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                                           static_cast<int>(wide.size()));
-  wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-  return wide;
+  return win32::WideFromCodePage(CP_ACP, text);
 }
 
 // Removes a tree, clearing the attributes that would stop the removal; the
