@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "core/Rotation.h"
+#include "platform/ListingShare.h"
 #include "settings/Errors.h"
 #include "settings/LenientInt.h"
 #include "settings/SettingsFile.h"
@@ -173,6 +174,8 @@ void MainWindow::OnCreateWindow() {
     // stays off so that the window opens for the user to choose again.
     bool folderTaken = true;
     try {
+      // Both lists read the same folder: once is enough.
+      const ListingShare share(os());
       folderList.SetFolderPath(folder);
       pictures_.ApplyPath(folder);
     } catch (const Exception&) {

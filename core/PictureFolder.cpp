@@ -1,6 +1,7 @@
 #include "core/PictureFolder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -101,6 +102,7 @@ void PictureFolder::Reload() {
   ChangeDirectory(os_, folderPath_);
   listed_ = true;
   names_.clear();
+  std::vector<std::uint32_t>().swap(order_);
   selected_ = -1;
   BusyScope busy(busy_);
 
@@ -108,58 +110,56 @@ void PictureFolder::Reload() {
   // pieces stays listed twice, side by side, in the order of the pieces.
   // The wide calls list every name as it is stored; the ANSI ones would
   // show "?" for each character the code page lacks, a name nothing opens.
-  std::vector<std::wstring> collected;
+  std::wstring folderName;
   try {
     for (const std::string& piece : MaskPieces(mask_)) {
-      for (WideDirEntry& entry : os_.FindFilesWide(os_.AnsiToWide(piece)).value) {
-        if (entry.attributes & kFiltered & ~wanted) continue;
-        if (!listNormal && (entry.attributes & wanted) == 0) continue;
-        if (entry.attributes & attr::kDirectory)
-          collected.push_back(L"[" + entry.name + L"]");
-        else
-          collected.push_back(std::move(entry.name));
-        if (collected.size() > kBusyFromItem) busy.Show();
-      }
+      os_.VisitFilesWideShared(os_.AnsiToWide(piece), [&](const FoundEntry& entry) {
+        if (entry.attributes & kFiltered & ~wanted) return;
+        if (!listNormal && (entry.attributes & wanted) == 0) return;
+        std::wstring_view name = entry.name;
+        if (entry.attributes & attr::kDirectory) {
+          folderName.assign(L"[").append(entry.name).append(L"]");
+          name = folderName;
+        }
+        names_.Add(name);
+        if (names_.size() > kBusyFromItem) busy.Show();
+      });
     }
+    // One locale sort key per name, not one locale comparison per pair,
+    // taken once the platform's search has let go of what it read. The ANSI
+    // key is the wide key of the name's wide spelling, so the names the code
+    // page spells keep the order they always had.
+    PackedStrings<char> keys;
+    std::string key;
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      key.clear();
+      os_.AppendSortKeyIgnoreCaseWide(names_[i], key);
+      keys.Add(key);
+    }
+    // The sort moves only indices.
+    if (names_.size() > UINT32_MAX) throw std::bad_alloc();
+    order_.resize(names_.size());
+    for (std::uint32_t i = 0; i < order_.size(); ++i)
+      order_[i] = i;
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
   } catch (const std::bad_alloc&) {
+    names_.clear();
+    std::vector<std::uint32_t>().swap(order_);
     throw EOutOfResources("Unable to insert a line");
   }
-
-  // One locale sort key per name, not one locale comparison per pair. The
-  // ANSI key is the wide key of the name's wide spelling, so the names the
-  // code page spells keep the order they always had. The keys lie end to end in one buffer: 100,000 names
-  // need no 100,000 small allocations, and the sort moves only indices.
-  std::string keys;
-  std::vector<std::uint32_t> keyEnds;
-  keyEnds.reserve(collected.size());
-  for (const std::wstring& name : collected) {
-    keys += os_.SortKeyIgnoreCaseWide(name);
-    keyEnds.push_back(static_cast<std::uint32_t>(keys.size()));
-  }
-  const auto keyOf = [&](std::uint32_t index) {
-    const std::uint32_t begin = index == 0 ? 0 : keyEnds[index - 1];
-    return std::string_view(keys).substr(begin, keyEnds[index] - begin);
-  };
-  std::vector<std::uint32_t> order(collected.size());
-  for (std::uint32_t i = 0; i < order.size(); ++i)
-    order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::uint32_t a, std::uint32_t b) { return keyOf(a) < keyOf(b); });
-  names_.reserve(collected.size());
-  for (const std::uint32_t index : order)
-    names_.push_back(std::move(collected[index]));
 }
 
 int PictureFolder::Count() {
   EnsureListed();
-  return static_cast<int>(names_.size());
+  return static_cast<int>(order_.size());
 }
 
-const std::wstring& PictureFolder::Name(int index) {
+std::wstring PictureFolder::Name(int index) {
   EnsureListed();
-  if (index < 0 || index >= static_cast<int>(names_.size()))
+  if (index < 0 || index >= static_cast<int>(order_.size()))
     throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
-  return names_[static_cast<std::size_t>(index)];
+  return std::wstring(NameAt(static_cast<std::size_t>(index)));
 }
 
 int PictureFolder::SelectedIndex() {
@@ -169,12 +169,12 @@ int PictureFolder::SelectedIndex() {
 
 void PictureFolder::Select(int index) {
   EnsureListed();
-  selected_ = index >= 0 && index < static_cast<int>(names_.size()) ? index : -1;
+  selected_ = index >= 0 && index < static_cast<int>(order_.size()) ? index : -1;
 }
 
 std::wstring PictureFolder::SelectedFileName() {
   // Nothing is selected before the first listing: no need to list for it.
-  return selected_ < 0 ? std::wstring() : names_[static_cast<std::size_t>(selected_)];
+  return selected_ < 0 ? std::wstring() : std::wstring(NameAt(static_cast<std::size_t>(selected_)));
 }
 
 std::wstring PictureFolder::SelectedFilePath() {
@@ -215,13 +215,13 @@ void PictureFolder::SelectFileName(const std::string& name) {
       selected_ >= 0 ? os_.WideToAnsi(SelectedFileName()) : std::optional<std::string>(std::string());
   if (selected && SameFileName(os_, name, *selected)) return;
   EnsureListed();
-  const int count = static_cast<int>(names_.size());
+  const int count = static_cast<int>(order_.size());
   selected_ = -1;
   // The search starts at the second entry and wraps round to the first. A
   // name the code page cannot spell is not the one asked for.
   for (int step = 0; step < count; ++step) {
     const int index = (step + 1) % count;
-    const auto ansi = os_.WideToAnsi(names_[static_cast<std::size_t>(index)]);
+    const auto ansi = os_.WideToAnsi(std::wstring(NameAt(static_cast<std::size_t>(index))));
     if (ansi && os_.CompareTextIgnoreCase(*ansi, name) == 0) {
       selected_ = index;
       break;

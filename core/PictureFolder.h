@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/PackedStrings.h"
 #include "platform/Os.h"
 
 namespace pix {
@@ -65,7 +67,7 @@ class PictureFolder {
   void SetTypes(FileTypes types);
 
   int Count();
-  const std::wstring& Name(int index);
+  std::wstring Name(int index);
 
   int SelectedIndex();
   // An index outside the entries selects none.
@@ -87,6 +89,7 @@ class PictureFolder {
   // The selected name as ANSI text; "" when none is selected or the code
   // page cannot spell it (so that no ANSI text names it).
   std::string SelectedAnsiName();
+  std::wstring_view NameAt(std::size_t index) const { return names_[order_[index]]; }
 
   Os& os_;
   BusyIndicator* busy_;  // not owned; may be null
@@ -94,7 +97,9 @@ class PictureFolder {
   std::string mask_ = "*.*";
   FileTypes types_{FileType::Normal};
   bool listed_ = false;
-  std::vector<std::wstring> names_;
+  // The names as they were found, and their order: entry i is names_[order_[i]].
+  PackedStrings<wchar_t> names_;
+  std::vector<std::uint32_t> order_;
   int selected_ = -1;
 };
 

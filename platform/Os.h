@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pix {
@@ -83,6 +84,17 @@ struct WideDirEntry {
   std::uint32_t attributes = 0;
 };
 
+// An entry as an enumeration hands it over: views into the platform's own
+// record, valid until the visitor returns.
+struct FoundEntry {
+  std::wstring_view name;
+  std::wstring_view shortName;  // the 8.3 name, where the platform reports one
+  std::uint32_t attributes = 0;
+};
+using EntryVisitor = std::function<void(const FoundEntry&)>;
+
+class ListingShare;
+
 struct LocalTime {
   std::uint16_t year = 0, month = 0, day = 0;
   std::uint16_t hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -144,10 +156,19 @@ class Os {
   // A pattern that matches nothing gives an empty list and kFileNotFound.
   virtual OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) = 0;
 
-  // FindFirstFileW and FindNextFileW: the same, with the names as they are
-  // stored, also those the ANSI code page cannot spell (which the ANSI calls
-  // report with "?" in place of each such character).
-  virtual OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern) = 0;
+  // FindFirstFileW and FindNextFileW: hands each entry matching the pattern
+  // to `visit` as the platform reports it, with the name as it is stored,
+  // also one the ANSI code page cannot spell (which the ANSI calls report
+  // with "?" in place of each such character). Nothing is kept, so a folder
+  // of any size costs only what the visitor keeps. Gives kFileNotFound when
+  // nothing matches, or the error that ended the enumeration.
+  virtual std::uint32_t VisitFilesWide(const std::wstring& pattern, const EntryVisitor& visit) = 0;
+  // The same, collected.
+  OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern);
+  // VisitFilesWide, except while a ListingShare is open on this machine:
+  // then the enumerations of one folder with the pattern "*.*" or a plain
+  // extension mask such as "*.jpg" are all answered from one reading of it.
+  std::uint32_t VisitFilesWideShared(const std::wstring& pattern, const EntryVisitor& visit);
 
   // GetFileAttributesA: the attributes, or the error code.
   virtual OsResult<std::uint32_t> GetFileAttributes(const std::string& path) = 0;
@@ -177,7 +198,10 @@ class Os {
   // The same key of a wide text (LCMapStringW). The ANSI call maps its
   // text to wide characters and takes this key, so a name the code page
   // can spell gets the key of its ANSI spelling.
-  virtual std::string SortKeyIgnoreCaseWide(const std::wstring& text) = 0;
+  // Appended to `keys`, without the zero byte that ends it (which plays no
+  // part in the order): a long list keeps all its keys in one buffer.
+  virtual void AppendSortKeyIgnoreCaseWide(std::wstring_view text, std::string& keys) = 0;
+  std::string SortKeyIgnoreCaseWide(std::wstring_view text);
   virtual std::string LowerCase(const std::string& text) = 0;
   virtual std::string UpperCase(const std::string& text) = 0;
 
@@ -226,6 +250,10 @@ class Os {
   // success).
   virtual std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file,
                                       const std::string& directory, int showCommand) = 0;
+
+ private:
+  friend class ListingShare;
+  ListingShare* share_ = nullptr;  // the outermost open share, not owned
 };
 
 // Helpers every caller would otherwise write again.

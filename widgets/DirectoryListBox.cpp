@@ -123,10 +123,31 @@ void TDirectoryListBox::RebuildItems() {
     std::string name;
   };
   std::vector<Keyed> names;
-  for (const DirEntry& entry : os_.FindFiles(JoinPath(folderPath_, "*.*")).value) {
-    if (entry.attributes & (attr::kHidden | attr::kSystem | attr::kVolumeId)) continue;
-    if (!(entry.attributes & attr::kDirectory) || entry.name == "." || entry.name == "..") continue;
-    names.push_back({os_.SortKeyIgnoreCase(entry.name), entry.name});
+  const auto listed = [](std::uint32_t attributes) {
+    return (attributes & attr::kDirectory) &&
+           !(attributes & (attr::kHidden | attr::kSystem | attr::kVolumeId));
+  };
+  // Listed wide, so that the start-up's one reading of the picture folder
+  // serves here too; the names are shown in ANSI, as the folder's path is
+  // kept. Where a name has no exact ANSI spelling, the ANSI listing itself
+  // gives the names as the platform shows them ("?" for what is missing).
+  const std::string pattern = JoinPath(folderPath_, "*.*");
+  bool spelled = true;
+  os_.VisitFilesWideShared(os_.AnsiToWide(pattern), [&](const FoundEntry& entry) {
+    if (!spelled || !listed(entry.attributes) || entry.name == L"." || entry.name == L"..") return;
+    auto name = os_.WideToAnsi(std::wstring(entry.name));
+    if (!name) {
+      spelled = false;
+      return;
+    }
+    names.push_back({os_.SortKeyIgnoreCase(*name), std::move(*name)});
+  });
+  if (!spelled) {
+    names.clear();
+    for (const DirEntry& entry : os_.FindFiles(pattern).value) {
+      if (!listed(entry.attributes) || entry.name == "." || entry.name == "..") continue;
+      names.push_back({os_.SortKeyIgnoreCase(entry.name), entry.name});
+    }
   }
   std::stable_sort(names.begin(), names.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
   names.erase(

@@ -727,17 +727,18 @@ OsResult<std::vector<DirEntry>> MemoryOs::FindFiles(const std::string& pattern) 
   return result;
 }
 
-OsResult<std::vector<WideDirEntry>> MemoryOs::FindFilesWide(const std::wstring& pattern) {
-  auto spelled = FindSpelled(Spelled(pattern));
-  OsResult<std::vector<WideDirEntry>> result;
-  result.error = spelled.error;
-  result.value.reserve(spelled.value.size());
-  for (const DirEntry& entry : spelled.value)
-    result.value.push_back({Widened(entry.name), entry.attributes});
-  return result;
+std::uint32_t MemoryOs::VisitFilesWide(const std::wstring& pattern, const EntryVisitor& visit) {
+  const auto spelled = FindSpelled(Spelled(pattern));
+  for (const DirEntry& entry : spelled.value) {
+    // The machine keeps no short names.
+    const std::wstring name = Widened(entry.name);
+    visit({name, {}, entry.attributes});
+  }
+  return spelled.error;
 }
 
 OsResult<std::vector<DirEntry>> MemoryOs::FindSpelled(const std::string& pattern) {
+  ++enumerations_;
   OsResult<std::vector<DirEntry>> result;
   if (pattern.empty()) {
     result.error = oserr::kPathNotFound;
@@ -869,8 +870,8 @@ std::string MemoryOs::SortKeyIgnoreCase(const std::string& text) {
   return std::string(key.begin(), key.end());
 }
 
-std::string MemoryOs::SortKeyIgnoreCaseWide(const std::wstring& text) {
-  return SortKeyIgnoreCase(Spelled(text));
+void MemoryOs::AppendSortKeyIgnoreCaseWide(std::wstring_view text, std::string& keys) {
+  keys += SortKeyIgnoreCase(Spelled(text));
 }
 
 std::wstring MemoryOs::AnsiToWide(const std::string& text) {

@@ -65,7 +65,7 @@ class MemoryOs final : public Os {
   std::string GetCurrentDirectory() override;
   std::uint32_t SetCurrentDirectory(const std::string& path) override;
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override;
-  OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern) override;
+  std::uint32_t VisitFilesWide(const std::wstring& pattern, const EntryVisitor& visit) override;
   OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override;
   OsResult<std::uint32_t> GetFileAttributesWide(const std::wstring& path) override;
   std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
@@ -78,7 +78,7 @@ class MemoryOs final : public Os {
   int CompareTextIgnoreCase(const std::string& a, const std::string& b) override;
   int CompareTextCaseSensitive(const std::string& a, const std::string& b) override;
   std::string SortKeyIgnoreCase(const std::string& text) override;
-  std::string SortKeyIgnoreCaseWide(const std::wstring& text) override;
+  void AppendSortKeyIgnoreCaseWide(std::wstring_view text, std::string& keys) override;
   std::string LowerCase(const std::string& text) override;
   std::string UpperCase(const std::string& text) override;
   std::wstring AnsiToWide(const std::string& text) override;
@@ -125,6 +125,9 @@ class MemoryOs final : public Os {
   // The folder that "X:" stands for while the current directory is on another
   // drive, as an inherited "=X:" variable gives it. Stored as spelled.
   void SetRememberedDirectory(char letter, const std::string& path);
+
+  // How many enumerations (FindFiles, VisitFilesWide) the machine has answered.
+  int Enumerations() const { return enumerations_; }
 
   // --- Staging: the file tree ---
   // The machine's own spelling of a wide path, for the staging calls below:
@@ -205,6 +208,7 @@ class MemoryOs final : public Os {
   OsResult<std::vector<DirEntry>> FindSpelled(const std::string& pattern);
 
   std::shared_ptr<Machine> m_;
+  int enumerations_ = 0;
 };
 
 }  // namespace pix

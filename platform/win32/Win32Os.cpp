@@ -102,42 +102,40 @@ std::uint32_t Win32Os::SetCurrentDirectory(const std::string& path) {
 
 namespace {
 
-// Every entry a search finds, in the platform's order; the error of the
-// first call, or of a later one that ends the search early.
-template <class Entry, class FindData, class First, class Next, class Make>
-OsResult<std::vector<Entry>> Enumerate(First first, Next next, Make make) {
-  OsResult<std::vector<Entry>> result;
+// Hands every entry a search finds to `take`, in the platform's order, and
+// gives the error of the first call, or of a later one that ends the search
+// early.
+template <class FindData, class First, class Next, class Take>
+std::uint32_t EnumerateEach(First first, Next next, Take take) {
   FindData data{};
   const win32::UniqueFind find(first(data));
-  if (!find) {
-    result.error = ::GetLastError();
-    return result;
-  }
+  if (!find) return ::GetLastError();
   do {
-    result.value.push_back(make(data));
+    take(data);
   } while (next(find.get(), data));
   const DWORD last = ::GetLastError();
-  if (last != ERROR_NO_MORE_FILES) result.error = last;
-  return result;
+  return last == ERROR_NO_MORE_FILES ? oserr::kSuccess : last;
 }
 
 }  // namespace
 
 OsResult<std::vector<DirEntry>> Win32Os::FindFiles(const std::string& pattern) {
-  return Enumerate<DirEntry, WIN32_FIND_DATAA>(
+  OsResult<std::vector<DirEntry>> result;
+  result.error = EnumerateEach<WIN32_FIND_DATAA>(
       [&](WIN32_FIND_DATAA& data) { return ::FindFirstFileA(pattern.c_str(), &data); },
       [](HANDLE find, WIN32_FIND_DATAA& data) { return ::FindNextFileA(find, &data); },
-      [](const WIN32_FIND_DATAA& data) {
-        return DirEntry{data.cFileName, data.dwFileAttributes};
+      [&](const WIN32_FIND_DATAA& data) {
+        result.value.push_back({data.cFileName, data.dwFileAttributes});
       });
+  return result;
 }
 
-OsResult<std::vector<WideDirEntry>> Win32Os::FindFilesWide(const std::wstring& pattern) {
-  return Enumerate<WideDirEntry, WIN32_FIND_DATAW>(
+std::uint32_t Win32Os::VisitFilesWide(const std::wstring& pattern, const EntryVisitor& visit) {
+  return EnumerateEach<WIN32_FIND_DATAW>(
       [&](WIN32_FIND_DATAW& data) { return ::FindFirstFileW(pattern.c_str(), &data); },
       [](HANDLE find, WIN32_FIND_DATAW& data) { return ::FindNextFileW(find, &data); },
-      [](const WIN32_FIND_DATAW& data) {
-        return WideDirEntry{data.cFileName, data.dwFileAttributes};
+      [&](const WIN32_FIND_DATAW& data) {
+        visit({data.cFileName, data.cAlternateFileName, data.dwFileAttributes});
       });
 }
 
@@ -169,10 +167,51 @@ OsResult<VolumeInfo> Win32Os::GetVolumeInformation(const std::string& root) {
   return {{label, flags}, oserr::kSuccess};
 }
 
+namespace {
+
+// A system library loaded when first needed. Most runs need neither mpr
+// nor shell32, and shell32 brings a dozen libraries in with it: a cost in
+// time and memory that every unattended start would pay. Loaded by its full
+// path in the system folder, never from wherever the search path leads.
+class LateLibrary {
+ public:
+  explicit LateLibrary(const char* fileName) {
+    char folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    module_.reset(::LoadLibraryA((std::string(folder, length) + "\\" + fileName).c_str()));
+  }
+  // The function, or nullptr where the library or the function is missing.
+  template <class Function>
+  Function* Find(const char* name) const {
+    if (!module_) return nullptr;
+    // GetProcAddress gives every function under one type.
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(module_.get(), name)));
+  }
+
+ private:
+  win32::UniqueModule module_;
+};
+
+// One load per library and process; the library stays until the end.
+const LateLibrary& Mpr() {
+  static const LateLibrary library("mpr.dll");
+  return library;
+}
+const LateLibrary& Shell32() {
+  static const LateLibrary library("shell32.dll");
+  return library;
+}
+
+}  // namespace
+
 OsResult<std::string> Win32Os::GetNetworkConnection(const std::string& localName) {
   char remote[MAX_PATH + 1] = {};
   DWORD size = sizeof remote;
-  const DWORD status = ::WNetGetConnectionA(localName.c_str(), remote, &size);
+  const auto getConnection = Mpr().Find<decltype(::WNetGetConnectionA)>("WNetGetConnectionA");
+  if (!getConnection) return {{}, ERROR_NO_NETWORK};
+  const DWORD status = getConnection(localName.c_str(), remote, &size);
   if (status != NO_ERROR) return {{}, status};
   return {remote, oserr::kSuccess};
 }
@@ -224,26 +263,27 @@ std::string Win32Os::SortKeyIgnoreCase(const std::string& text) {
   return key;
 }
 
-std::string Win32Os::SortKeyIgnoreCaseWide(const std::wstring& text) {
+void Win32Os::AppendSortKeyIgnoreCaseWide(std::wstring_view text, std::string& keys) {
   constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
   const int length = static_cast<int>(text.size());
-  // A sort key is bytes, though the wide call's buffer is typed as wide characters.
-  char shortKey[512];
+  // A sort key is bytes, though the wide call's buffer is typed as wide
+  // characters. The key goes straight into the buffer: one call for the
+  // usual short name, a second only when the key is long.
+  const std::size_t start = keys.size();
+  constexpr int kUsualRoom = 512;
+  keys.resize(start + kUsualRoom);
   int written = ::LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), length,
-                               reinterpret_cast<LPWSTR>(shortKey), sizeof shortKey);
-  std::string key;
-  if (written > 0) {
-    key.assign(shortKey, static_cast<std::size_t>(written));
-  } else {
+                               reinterpret_cast<LPWSTR>(keys.data() + start), kUsualRoom);
+  if (written <= 0) {
     const int needed = ::LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), length, nullptr, 0);
-    if (needed <= 0) return {};
-    key.resize(static_cast<std::size_t>(needed));
-    written = ::LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), length,
-                             reinterpret_cast<LPWSTR>(key.data()), needed);
-    key.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+    keys.resize(start + static_cast<std::size_t>(needed > 0 ? needed : 0));
+    written = needed > 0 ? ::LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), length,
+                                          reinterpret_cast<LPWSTR>(keys.data() + start), needed)
+                         : 0;
   }
-  if (!key.empty() && key.back() == '\0') key.pop_back();
-  return key;
+  keys.resize(start + static_cast<std::size_t>(written > 0 ? written : 0));
+  // The key ends in a zero byte, which plays no part in the order.
+  if (keys.size() > start && keys.back() == '\0') keys.pop_back();
 }
 
 std::wstring Win32Os::AnsiToWide(const std::string& text) {
@@ -367,8 +407,10 @@ std::uintptr_t Win32Os::ShellExecute(std::uintptr_t owner, const std::string& fi
                                      const std::string& directory, int showCommand) {
   // The seam hands the owner window over as an integer, having no HWND.
   // NOLINTNEXTLINE(performance-no-int-to-ptr)
-  HINSTANCE instance = ::ShellExecuteA(reinterpret_cast<HWND>(owner), nullptr, file.c_str(), nullptr,
-                                       directory.empty() ? nullptr : directory.c_str(), showCommand);
+  const auto shellExecute = Shell32().Find<decltype(::ShellExecuteA)>("ShellExecuteA");
+  if (!shellExecute) return SE_ERR_DLLNOTFOUND;
+  HINSTANCE instance = shellExecute(reinterpret_cast<HWND>(owner), nullptr, file.c_str(), nullptr,
+                                    directory.empty() ? nullptr : directory.c_str(), showCommand);
   return reinterpret_cast<std::uintptr_t>(instance);
 }
 

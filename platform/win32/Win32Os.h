@@ -13,7 +13,7 @@ class Win32Os final : public Os {
   std::string GetCurrentDirectory() override;
   std::uint32_t SetCurrentDirectory(const std::string& path) override;
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override;
-  OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern) override;
+  std::uint32_t VisitFilesWide(const std::wstring& pattern, const EntryVisitor& visit) override;
   OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override;
   OsResult<std::uint32_t> GetFileAttributesWide(const std::wstring& path) override;
   std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
@@ -26,7 +26,7 @@ class Win32Os final : public Os {
   int CompareTextIgnoreCase(const std::string& a, const std::string& b) override;
   int CompareTextCaseSensitive(const std::string& a, const std::string& b) override;
   std::string SortKeyIgnoreCase(const std::string& text) override;
-  std::string SortKeyIgnoreCaseWide(const std::wstring& text) override;
+  void AppendSortKeyIgnoreCaseWide(std::wstring_view text, std::string& keys) override;
   std::string LowerCase(const std::string& text) override;
   std::string UpperCase(const std::string& text) override;
   std::wstring AnsiToWide(const std::string& text) override;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "contract/Stage.h"
+#include "platform/ListingShare.h"
 
 namespace pix::test {
 namespace {
@@ -573,6 +574,39 @@ TEST_F(OsContract, NamesBeyondTheCodePageThroughTheWideCalls) {
   EXPECT_EQ(os().CopyFileWide(folder + name, os().AnsiToWide(Path("copy.jpg")), false), oserr::kSuccess);
   EXPECT_EQ(stage_->ReadFile(Path("copy.jpg")), "wide bytes");
   EXPECT_EQ(os().CopyFileWide(folder + name, os().AnsiToWide(Path("copy.jpg")), true), oserr::kFileExists);
+}
+
+// What a listing share answers is what the platform's own enumeration
+// answers: the same entries in the same order with the same error, a mask
+// matched against the short names as the platform matches it.
+TEST_F(OsContract, ASharedReadingAnswersAsThePlatformDoes) {
+  Dir("Pictures");
+  Dir("Pictures\\x.jpg");
+  for (const char* name : {"photo.JPG", "a.jpeg", "a.jpg.bak", "photo.jpgx", "name with spaces.jpg", "b.Jpg",
+                           "ab.jpgjpg", "readme", "c.png"})
+    File(std::string("Pictures\\") + name);
+  File("Pictures\\h.jpg", "hidden", attr::kHidden);
+  const std::wstring folder = os().AnsiToWide(Path("Pictures\\"));
+  stage_->MakeFileWide(folder + L"\u65E5\u672C.jpg", "wide");
+
+  using Entries = std::vector<std::pair<std::wstring, std::uint32_t>>;
+  const auto collect = [](Entries& into) {
+    return [&into](const FoundEntry& entry) { into.emplace_back(entry.name, entry.attributes & kWatched); };
+  };
+  ASSERT_EQ(os().SetCurrentDirectory(Path("Pictures")), oserr::kSuccess);
+  for (const std::wstring& pattern :
+       {folder + L"*.jpg", folder + L"*.JPG", folder + L"*.*", folder + L"*", folder + L"*.jpeg",
+        folder + L"*.jpgx", folder + L"*.jp", folder + L"*.png", folder + L"*.gif", std::wstring(L"*.jpg"),
+        folder + L"x.jpg\\*.*"}) {
+    SCOPED_TRACE(os().WideToAnsi(pattern).value_or("?"));
+    Entries own, shared;
+    const std::uint32_t ownError = os().VisitFilesWide(pattern, collect(own));
+    const ListingShare share(os());
+    os().VisitFilesWideShared(folder + L"*.*", [](const FoundEntry&) {});
+    const std::uint32_t sharedError = os().VisitFilesWideShared(pattern, collect(shared));
+    EXPECT_EQ(shared, own);
+    EXPECT_EQ(sharedError, ownError);
+  }
 }
 
 TEST_F(OsContract, LetterCaseOfAscii) {

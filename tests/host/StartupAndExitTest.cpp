@@ -113,5 +113,21 @@ TEST_F(MainWindowTest, AReadOnlySettingsFileShowsTheErrorAndTheProgramStays) {
   EXPECT_EQ(SettingsText(), "C:\\Program\\\r\n0\r\n0\r\n-1\r\n");
 }
 
+// The folder list and the picture list both read the saved folder as the
+// window opens: one reading serves both.
+TEST_F(MainWindowTest, StartUpReadsThePictureFolderOnce) {
+  Pictures("C:\\Pics", {"a.jpg", "b.png"});
+  os.MakeDirectory("C:\\Pics\\Sub");
+  Settings({"C:\\Pics\\", "1", "0", "-1"});
+  MainWindow& window = Start();
+  EXPECT_EQ(os.Enumerations(), 1);
+  EXPECT_EQ(window.folderList.ItemCount(), 3);  // C:\, Pics, Sub
+  std::optional<int> exitCode;
+  StepsUntilEnd(100, exitCode);
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(os.ReadFileContents(kTarget), "JPEG a.jpg");
+  EXPECT_EQ(os.Enumerations(), 1);
+}
+
 }  // namespace
 }  // namespace pix::test

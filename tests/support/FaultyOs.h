@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,8 +58,18 @@ class FaultyOs final : public Os {
   }
   // How many enumerations reached the machine.
   int Enumerations() const { return enumerations_; }
-  OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern) override {
-    return inner_.FindFilesWide(pattern);
+  std::uint32_t VisitFilesWide(const std::wstring& pattern, const EntryVisitor& visit) override {
+    ++enumerations_;
+    return inner_.VisitFilesWide(pattern, [&](const FoundEntry& entry) {
+      const auto shortName = shortNames_.find(std::wstring(entry.name));
+      visit({entry.name, shortName == shortNames_.end() ? entry.shortName : shortName->second,
+             entry.attributes});
+    });
+  }
+  // The entry `name` is reported with the short name `shortName`, as a
+  // volume with 8.3 names does (the in-memory machine has none).
+  void ReportShortName(const std::wstring& name, const std::wstring& shortName) {
+    shortNames_[name] = shortName;
   }
   OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override {
     return inner_.GetFileAttributes(path);
@@ -82,8 +93,8 @@ class FaultyOs final : public Os {
     return inner_.CompareTextCaseSensitive(a, b);
   }
   std::string SortKeyIgnoreCase(const std::string& text) override { return inner_.SortKeyIgnoreCase(text); }
-  std::string SortKeyIgnoreCaseWide(const std::wstring& text) override {
-    return inner_.SortKeyIgnoreCaseWide(text);
+  void AppendSortKeyIgnoreCaseWide(std::wstring_view text, std::string& keys) override {
+    inner_.AppendSortKeyIgnoreCaseWide(text, keys);
   }
   std::string LowerCase(const std::string& text) override { return inner_.LowerCase(text); }
   std::string UpperCase(const std::string& text) override { return inner_.UpperCase(text); }
@@ -186,6 +197,7 @@ class FaultyOs final : public Os {
   std::optional<std::uint32_t> moveCode_;
   std::optional<std::pair<OpenMode, std::uint32_t>> openFault_;
   int enumerations_ = 0;
+  std::map<std::wstring, std::wstring> shortNames_;
 };
 
 }  // namespace pix::test
