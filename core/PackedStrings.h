@@ -50,7 +50,7 @@ class PackedStrings {
  private:
   // 64 KiB of characters a block: big enough that the blocks are few, small
   // enough that the last one wastes little.
-  static constexpr std::size_t kBlockLength = 64 * 1024 / sizeof(Char);
+  static constexpr std::size_t kBlockLength = std::size_t{64} * 1024 / sizeof(Char);
 
   struct Block {
     std::unique_ptr<Char[]> text;

@@ -33,6 +33,7 @@ inline constexpr std::uint32_t kFileExists = 80;
 inline constexpr std::uint32_t kInvalidName = 123;
 inline constexpr std::uint32_t kAlreadyExists = 183;
 inline constexpr std::uint32_t kDirectory = 267;  // "The directory name is invalid."
+inline constexpr std::uint32_t kNoNetwork = 1222;
 inline constexpr std::uint32_t kNotConnected = 2250;
 }  // namespace oserr
 

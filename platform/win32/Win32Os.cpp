@@ -210,7 +210,7 @@ OsResult<std::string> Win32Os::GetNetworkConnection(const std::string& localName
   char remote[MAX_PATH + 1] = {};
   DWORD size = sizeof remote;
   const auto getConnection = Mpr().Find<decltype(::WNetGetConnectionA)>("WNetGetConnectionA");
-  if (!getConnection) return {{}, ERROR_NO_NETWORK};
+  if (!getConnection) return {{}, oserr::kNoNetwork};
   const DWORD status = getConnection(localName.c_str(), remote, &size);
   if (status != NO_ERROR) return {{}, status};
   return {remote, oserr::kSuccess};
@@ -405,10 +405,10 @@ std::uint32_t Win32Os::SetDesktopWallpaper(const std::string& path) {
 
 std::uintptr_t Win32Os::ShellExecute(std::uintptr_t owner, const std::string& file,
                                      const std::string& directory, int showCommand) {
-  // The seam hands the owner window over as an integer, having no HWND.
-  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   const auto shellExecute = Shell32().Find<decltype(::ShellExecuteA)>("ShellExecuteA");
   if (!shellExecute) return SE_ERR_DLLNOTFOUND;
+  // The seam hands the owner window over as an integer, having no HWND.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   HINSTANCE instance = shellExecute(reinterpret_cast<HWND>(owner), nullptr, file.c_str(), nullptr,
                                     directory.empty() ? nullptr : directory.c_str(), showCommand);
   return reinterpret_cast<std::uintptr_t>(instance);

@@ -27,6 +27,13 @@ std::vector<std::wstring> Visited(Os& os, const std::wstring& pattern, bool shar
   return names;
 }
 
+std::vector<std::string> ItemTexts(TDirectoryListBox& folders) {
+  std::vector<std::string> items(static_cast<std::size_t>(folders.ItemCount()));
+  for (std::size_t i = 0; i < items.size(); ++i)
+    items[i] = folders.Item(static_cast<int>(i)).text;
+  return items;
+}
+
 class ListingShareTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -126,10 +133,7 @@ TEST_F(ListingShareTest, TheFolderListAndThePictureListReadTheFolderOnceAtStartU
   EXPECT_EQ(os.Enumerations(), before + 1);
   ASSERT_EQ(pictures.Count(), 1);  // neither the hidden picture nor the folder
   EXPECT_EQ(pictures.Name(0), L"a.jpg");
-  std::vector<std::string> items;
-  for (int i = 0; i < folders.ItemCount(); ++i)
-    items.push_back(folders.Item(i).text);
-  EXPECT_EQ(items, (std::vector<std::string>{"C:\\", "Pictures", "Sub.jpg", "Zebra"}));
+  EXPECT_EQ(ItemTexts(folders), (std::vector<std::string>{"C:\\", "Pictures", "Sub.jpg", "Zebra"}));
   EXPECT_EQ(folders.SelectedIndex(), 1);
 }
 
@@ -138,10 +142,7 @@ TEST_F(ListingShareTest, AFolderNameTheCodePageCannotSpellIsShownAsTheAnsiListin
   const ListingShare share(os);
   TDirectoryListBox folders(os);
   folders.SetFolderPath("C:\\Pictures");
-  std::vector<std::string> items;
-  for (int i = 0; i < folders.ItemCount(); ++i)
-    items.push_back(folders.Item(i).text);
-  EXPECT_EQ(items, (std::vector<std::string>{"C:\\", "Pictures", "??", "Sub.jpg", "Zebra"}));
+  EXPECT_EQ(ItemTexts(folders), (std::vector<std::string>{"C:\\", "Pictures", "??", "Sub.jpg", "Zebra"}));
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST(ProgramImports, TheLateLibrariesAnswerWhenAsked) {
             static_cast<std::uintptr_t>(SE_ERR_FNF));
   EXPECT_NE(::GetModuleHandleA("shell32.dll"), nullptr);
   // A drive that is not a network connection.
-  EXPECT_EQ(os.GetNetworkConnection("C:").error, static_cast<std::uint32_t>(ERROR_NOT_CONNECTED));
+  EXPECT_EQ(os.GetNetworkConnection("C:").error, pix::oserr::kNotConnected);
   EXPECT_NE(::GetModuleHandleA("mpr.dll"), nullptr);
 }
 
