@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "art/Artwork.h"
+#include "skin/SkinNames.h"
+
 namespace pix::win32 {
 
 namespace {
@@ -50,10 +53,9 @@ int DisplayScale::Design(int px) const {
 }
 
 int DisplayScale::ArtPercent() const {
-  constexpr int kPercents[] = {100, 125, 150, 175, 200};
   const int wanted = ::MulDiv(dpi_, 100, kDesignDpi);
-  int best = kPercents[0];
-  for (const int percent : kPercents)
+  int best = art::kScales[0];
+  for (const int percent : art::kScales)
     if (std::abs(percent - wanted) < std::abs(best - wanted)) best = percent;
   return best;
 }
@@ -184,7 +186,7 @@ HBRUSH GdiCache::Brush(TColor color) {
 std::shared_ptr<const TPicture> GdiCache::ScaledArt(const std::shared_ptr<const TPicture>& picture) {
   const int percent = scale_.ArtPercent();
   if (percent == 100 || !pictures_ || picture->name.empty()) return picture;
-  return pictures_->Load(picture->name + "_" + std::to_string(percent));
+  return pictures_->Load(skin::ScaledName(picture->name, percent));
 }
 
 const PictureBitmap& GdiCache::Bitmap(const std::shared_ptr<const TPicture>& picture) {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "backend/Gdi.h"
 #include "backend/HintWindow.h"
 #include "backend/Window.h"
+#include "components/SkinPictures.h"
 #include "platform/win32/Handles.h"
 #include "settings/Errors.h"
 #include "skin/SkinNames.h"
@@ -272,8 +274,7 @@ void Win32Backend::Impl::CreateApplicationWindow(TApplication& application) {
   // The big icon as drawn for the display's scale (the small one comes from
   // the design's, which the platform brings to its size).
   const int iconPercent = gdi_.Scale().ArtPercent();
-  const std::string bigIconName =
-      iconPercent == 100 ? skin::kMainIcon : std::string(skin::kMainIcon) + "_" + std::to_string(iconPercent);
+  const std::string bigIconName = skin::ScaledName(skin::kMainIcon, iconPercent);
   bigIcon_.reset(
       static_cast<HICON>(::LoadImageA(Instance(), bigIconName.c_str(), IMAGE_ICON,
                                       ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
@@ -484,12 +485,13 @@ void Win32Backend::Impl::StopTimer(TTimer& timer) {
 
 std::shared_ptr<const TPicture> Win32Backend::Impl::Load(const std::string& name) {
   if (const auto found = pictures_.find(name); found != pictures_.end()) return found->second;
-  const HRSRC resource = ::FindResourceA(Instance(), name.c_str(), MAKEINTRESOURCEA(2));  // RT_BITMAP
-  const HGLOBAL loaded = resource ? ::LoadResource(Instance(), resource) : nullptr;
-  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-  if (!bytes) throw Exception("Resource " + name + " not found");
-  auto picture = ReadBitmap(
-      name, std::string_view(static_cast<const char*>(bytes), ::SizeofResource(Instance(), resource)));
+  auto picture = LoadSkinPicture(name, [](const char* resourceName) -> std::optional<std::string_view> {
+    const HRSRC resource = ::FindResourceA(Instance(), resourceName, skin::kPackedPictureType);
+    const HGLOBAL loaded = resource ? ::LoadResource(Instance(), resource) : nullptr;
+    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+    if (!bytes) return std::nullopt;
+    return std::string_view(static_cast<const char*>(bytes), ::SizeofResource(Instance(), resource));
+  });
   pictures_.emplace(name, picture);
   return picture;
 }

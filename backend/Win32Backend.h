@@ -1,7 +1,7 @@
 // The window backend on the Win32 API: the hidden application window with
 // the taskbar button, the windows of the forms and their components, the
 // message loop with the hints, the error box, minimize and restore, the
-// timers, the pictures from the program's resources and the mouse pointer.
+// timers, the skin's pictures and the mouse pointer.
 // The header keeps <windows.h> to itself, for the program's entry.
 #pragma once
 
@@ -40,7 +40,8 @@ class Win32Backend final : public ApplicationBackend,
   bool StartTimer(TTimer& timer, unsigned intervalMs) override;
   void StopTimer(TTimer& timer) override;
 
-  // PictureSource: the BITMAP resources of the program.
+  // PictureSource: the skin's pictures, from the program's packed resources
+  // at the design's scale and drawn at the others (components/SkinPictures.h).
   std::shared_ptr<const TPicture> Load(const std::string& name) override;
 
   // ScreenPointer

@@ -41,11 +41,16 @@ std::shared_ptr<const TPicture> ReadBitmap(std::string name, std::string_view by
 
   const bool bottomUp = rawHeight > 0;
   const int height = bottomUp ? rawHeight : -rawHeight;
-  const std::size_t palette = header + headerSize;
-  const std::size_t stride = ((static_cast<std::size_t>(width) * bits + 31) / 32) * 4;
-  const std::size_t data = palette + (bits == 4 ? colours * 4 : 0);
-  if (data + stride * static_cast<std::size_t>(height) > bytes.size())
+  // In 64 bits: a header or palette size near 4 GiB must not wrap a 32-bit
+  // size round to a place inside the bytes.
+  const std::uint64_t stride64 = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
+  const std::uint64_t palette64 = std::uint64_t{header} + headerSize;
+  const std::uint64_t data64 = palette64 + (bits == 4 ? std::uint64_t{colours} * 4 : 0);
+  if (data64 + stride64 * static_cast<std::uint64_t>(height) > bytes.size())
     throw std::runtime_error(name + ": pixels cut short");
+  const auto palette = static_cast<std::size_t>(palette64);
+  const auto stride = static_cast<std::size_t>(stride64);
+  const auto data = static_cast<std::size_t>(data64);
 
   auto picture = std::make_shared<TPicture>();
   picture->name = std::move(name);

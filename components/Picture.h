@@ -1,6 +1,6 @@
 // A picture as the program's components hold it: 24-bit pixels, read from
-// the device-independent bitmaps of the skin (a resource in the program, a
-// file on the host).
+// the device-independent bitmaps of the skin (unpacked from the program's
+// resources or drawn for the display's scale: components/SkinPictures.h).
 #pragma once
 
 #include <cstdint>
@@ -25,7 +25,8 @@ struct TPicture {
 // Reads a bitmap as it is stored: a BITMAPINFOHEADER followed by its
 // palette and pixels (the form of a bitmap resource), or the same behind a
 // BITMAPFILEHEADER (a .bmp file). 24-bit and 4-bit pictures, uncompressed.
-// Throws std::runtime_error for anything else.
+// Throws std::runtime_error for anything else, sizes that reach past the
+// bytes among it.
 std::shared_ptr<const TPicture> ReadBitmap(std::string name, std::string_view bytes);
 
 // Where the components' pictures come from, by resource name.

@@ -29,4 +29,7 @@ Finding CheckResolvePath(std::string_view input);
 // follows); the pattern comes next, and the name is the rest.
 Finding CheckWildcard(std::string_view input);
 
+// The whole input is packed and unpacked, and read as packed data.
+Finding CheckUnpack(std::string_view input);
+
 }  // namespace pix::fuzz

@@ -33,6 +33,7 @@ TEST(FuzzRegressionTest, KeptInputsPassTheirTargetsChecks) {
       {"settings_lines", CheckSettingsLines},
       {"resolve_path", CheckResolvePath},
       {"wildcard", CheckWildcard},
+      {"unpack", CheckUnpack},
   };
   for (const Target& target : targets) {
     SCOPED_TRACE(target.name);

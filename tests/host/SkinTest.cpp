@@ -1,6 +1,9 @@
+#include "art/Artwork.h"
+#include "art/Canvas.h"
+#include "art/Packing.h"
 #include "skin/SkinNames.h"
 #include "support/SkinFiles.h"
-#include "tools/skingen/Artwork.h"
+#include "tools/skingen/ArtFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +17,9 @@
 #include <random>
 #include <regex>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pix {
@@ -158,8 +163,8 @@ TEST(SkinTest, CommittedArtIsWhatTheGeneratorDraws) {
 }
 
 TEST(SkinTest, DrawingTwiceGivesTheSameBytes) {
-  const auto first = skingen::RenderAll();
-  const auto second = skingen::RenderAll();
+  const auto first = art::RenderAll();
+  const auto second = art::RenderAll();
   ASSERT_EQ(first.size(), second.size());
   for (std::size_t i = 0; i < first.size(); ++i) {
     EXPECT_EQ(first[i].name, second[i].name);
@@ -174,11 +179,67 @@ std::string AtScale(const std::string& file, int percent) {
   return file.substr(0, dot) + "-" + std::to_string(percent) + file.substr(dot);
 }
 
+// One picture drawn by name is the committed file of its scale, byte for
+// byte, at every scale; so is it drawn again, after any other.
+TEST(SkinTest, EachPictureDrawnAloneIsItsCommittedFileAtEveryScale) {
+  for (const int percent : art::kScales) {
+    for (const std::string_view stem : art::PictureStems()) {
+      const std::string file = art::PictureFileName(stem, percent);
+      SCOPED_TRACE(file);
+      EXPECT_TRUE(art::DrawPicture(stem, percent) == ReadFile(kArt / file));
+      EXPECT_EQ(art::DrawingScale::Current(), 100) << "the drawing's scale left in force";
+    }
+  }
+  // Backwards, so that each follows another picture and scale than before.
+  std::vector<std::string_view> stems = art::PictureStems();
+  std::reverse(stems.begin(), stems.end());
+  for (const std::string_view stem : stems) {
+    const std::string file = art::PictureFileName(stem, 150);
+    EXPECT_TRUE(art::DrawPicture(stem, 150) == ReadFile(kArt / file)) << file << " drawn again";
+  }
+}
+
+TEST(SkinTest, APictureOrAScaleWithoutArtIsRefused) {
+  EXPECT_THROW(art::DrawPicture("no-such-picture", 100), std::invalid_argument);
+  EXPECT_THROW(art::DrawPicture("MAINICON", 100), std::invalid_argument) << "the icon is no picture";
+  for (const int percent : {0, 99, 110, 201, -100})
+    EXPECT_THROW(art::DrawPicture("background", percent), std::invalid_argument) << percent;
+  EXPECT_EQ(art::DrawingScale::Current(), 100);
+}
+
+TEST(SkinTest, TheDrawingScaleIsRestoredAsItsScopesEnd) {
+  {
+    const art::DrawingScale outer(150);
+    EXPECT_EQ(art::DrawingScale::Current(), 150);
+    {
+      const art::DrawingScale inner(200);
+      EXPECT_EQ(art::DrawingScale::Current(), 200);
+    }
+    EXPECT_EQ(art::DrawingScale::Current(), 150);
+    // A picture drawn by name takes its own scale and leaves this one.
+    EXPECT_TRUE(art::DrawPicture("stop-button", 125) == ReadFile(kArt / "stop-button-125.bmp"));
+    EXPECT_EQ(art::DrawingScale::Current(), 150);
+  }
+  EXPECT_EQ(art::DrawingScale::Current(), 100);
+}
+
+// The packed file of each picture unpacks to its file at the design's scale.
+TEST(SkinTest, EachPackedPictureUnpacksToItsDesignFile) {
+  for (const std::string_view stem : art::PictureStems()) {
+    SCOPED_TRACE(std::string(stem));
+    const Bytes packed = ReadFile(kArt / art::PackedFileName(stem));
+    const Bytes bmp = ReadFile(kArt / art::PictureFileName(stem, 100));
+    ASSERT_FALSE(bmp.empty());
+    EXPECT_TRUE(art::Unpack(packed) == bmp);
+    EXPECT_LT(packed.size() * 3, bmp.size() * 2) << "packed to less than two thirds";
+  }
+}
+
 // At every scale, each picture is drawn anew at its design size times the
 // scale, halves rounded up: 276 x 196 becomes 345 x 245, 414 x 294, 483 x 343
 // and 552 x 392.
 TEST(SkinTest, PicturesAreUncompressedBottomUpBitmapsOfTheirSizes) {
-  for (const int percent : skingen::kScales) {
+  for (const int percent : art::kScales) {
     for (const PictureCase& design : kPictures) {
       PictureCase c = design;
       c.width = (design.width * percent + 50) / 100;
@@ -313,12 +374,13 @@ TEST(SkinTest, IconIsOne32By32ImageOf256Colours) {
   EXPECT_LT(seeThrough, 32 * 32 / 2);
 }
 
-// Each name of SkinNames.h is built from its own file, and skin.rc builds
-// nothing else: a name bound to a wrong picture would show it in the window.
+// Each picture's name of SkinNames.h is built in from its own packed file,
+// the icon at every scale from its own, and skin.rc builds nothing else: a
+// name bound to a wrong picture would show it in the window.
 TEST(SkinTest, ResourceScriptBuildsEachNameFromItsOwnFile) {
   std::ifstream in(kArt.parent_path() / "skin.rc");
   ASSERT_TRUE(in) << "skin.rc";
-  const std::regex entry(R"(^\s*(\w+)\s+(BITMAP|ICON)\s+"([^"]+)\"\s*$)");
+  const std::regex entry(R"(^\s*(\w+)\s+(\w+)\s+"([^"]+)\"\s*$)");
   std::map<std::string, std::pair<std::string, std::string>> named;  // name -> type, file
   std::string line;
   while (std::getline(in, line)) {
@@ -327,51 +389,36 @@ TEST(SkinTest, ResourceScriptBuildsEachNameFromItsOwnFile) {
     EXPECT_TRUE(named.emplace(m[1], std::pair{m[2].str(), m[3].str()}).second) << "twice: " << m[1];
   }
   struct Expected {
-    const char* name;
-    const char* type;
-    const char* file;
+    std::string name;
+    std::string type;
+    std::string file;
   };
   std::vector<Expected> expected;
-  // Each bitmap also at every other scale: BACKGROUND_150 from background-150.bmp.
-  std::vector<std::pair<std::string, std::string>> scaled;
-  for (const int percent : skingen::kScales) {
-    if (percent == 100) continue;
-    for (const test::SkinFile& bitmap : test::kSkinBitmaps)
-      scaled.emplace_back(std::string(bitmap.name) + "_" + std::to_string(percent),
-                          AtScale(bitmap.file, percent));
-  }
-  expected.reserve(test::kSkinBitmaps.size() + 1 + scaled.size());
-  for (const test::SkinFile& bitmap : test::kSkinBitmaps)
-    expected.push_back({bitmap.name, "BITMAP", bitmap.file});
-  for (const auto& [name, file] : scaled)
-    expected.push_back({name.c_str(), "BITMAP", file.c_str()});
-  std::vector<std::pair<std::string, std::string>> scaledIcons;
-  for (const int percent : skingen::kScales) {
-    if (percent == 100) continue;
-    scaledIcons.emplace_back(std::string(test::kSkinIcon.name) + "_" + std::to_string(percent),
-                             AtScale(test::kSkinIcon.file, percent));
-  }
-  for (const auto& [name, file] : scaledIcons)
-    expected.push_back({name.c_str(), "ICON", file.c_str()});
-  expected.push_back({test::kSkinIcon.name, "ICON", test::kSkinIcon.file});
+  expected.reserve(skin::kPictureArt.size() + std::size(art::kScales));
+  for (const skin::PictureArt& picture : skin::kPictureArt)
+    expected.push_back({picture.name, skin::kPackedPictureType, art::PackedFileName(picture.stem)});
+  // The icon at every scale: MAINICON_150 from MAINICON-150.ico.
+  for (const int percent : art::kScales)
+    expected.push_back(
+        {skin::ScaledName(test::kSkinIcon.name, percent), "ICON", AtScale(test::kSkinIcon.file, percent)});
   EXPECT_EQ(named.size(), expected.size());
   for (const Expected& e : expected) {
     SCOPED_TRACE(e.name);
     const auto it = named.find(e.name);
     ASSERT_NE(it, named.end());
     EXPECT_EQ(it->second.first, e.type);
-    EXPECT_EQ(it->second.second, std::string("art/") + e.file);
+    EXPECT_EQ(it->second.second, "art/" + e.file);
     EXPECT_TRUE(fs::is_regular_file(kArt / e.file)) << e.file;
   }
 }
 
-// The table the tests bind names to files with covers every name the
-// program loads, and each file once.
-TEST(SkinTest, EveryNameThatIsLoadedHasAFileOfItsOwn) {
-  std::set<std::string> names, files;
-  for (const test::SkinFile& bitmap : test::kSkinBitmaps) {
-    EXPECT_TRUE(names.insert(bitmap.name).second) << bitmap.name;
-    EXPECT_TRUE(files.insert(bitmap.file).second) << bitmap.file;
+// The table that binds the names to their art covers every name the program
+// loads and every picture the art library draws, each once.
+TEST(SkinTest, EveryNameThatIsLoadedHasArtOfItsOwn) {
+  std::set<std::string> names, stems;
+  for (const skin::PictureArt& picture : skin::kPictureArt) {
+    EXPECT_TRUE(names.insert(picture.name).second) << picture.name;
+    EXPECT_TRUE(stems.insert(picture.stem).second) << picture.stem;
   }
   std::set<std::string> loaded;
   for (const char* name : skin::kComponentPictures)
@@ -380,10 +427,16 @@ TEST(SkinTest, EveryNameThatIsLoadedHasAFileOfItsOwn) {
     loaded.insert(name);
   EXPECT_EQ(names, loaded);
   EXPECT_EQ(std::size(skin::kComponentPictures) + std::size(skin::kGlyphs), loaded.size()) << "a name twice";
-  std::set<std::string> pictureFiles;
+  std::set<std::string> drawn;
+  for (const std::string_view stem : art::PictureStems())
+    drawn.insert(std::string(stem));
+  EXPECT_EQ(stems, drawn);
+  std::set<std::string> pictureFiles, stemFiles;
   for (const PictureCase& c : kPictures)
     pictureFiles.insert(c.file);
-  EXPECT_EQ(files, pictureFiles);
+  for (const std::string& stem : stems)
+    stemFiles.insert(art::PictureFileName(stem, 100));
+  EXPECT_EQ(stemFiles, pictureFiles);
 }
 
 }  // namespace

@@ -8,14 +8,18 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "components/Application.h"
+#include "components/SkinPictures.h"
+#include "skin/SkinNames.h"
 
 namespace pix::test {
 
@@ -43,26 +47,12 @@ class HeadlessBackend final : public ApplicationBackend,
   }
   void StopTimer(TTimer& timer) override { running.erase(&timer); }
 
-  // PictureSource: the skin's files, under the names skin.rc builds them
-  // into the program with (resource names ignore letter case).
+  // PictureSource: the skin's pictures as the program loads them, the packed
+  // ones from the files skin.rc builds into the program under their names,
+  // the others drawn for their scale.
   std::shared_ptr<const TPicture> Load(const std::string& name) override {
-    const std::filesystem::path script = std::filesystem::path(PIX_SKIN_ART_DIR).parent_path() / "skin.rc";
-    std::ifstream in(script);
-    if (!in) throw std::runtime_error("cannot read " + script.string());
-    const std::regex entry(R"rc(^\s*(\w+)\s+BITMAP\s+"([^"]+)"\s*$)rc");
-    std::string line;
-    while (std::getline(in, line)) {
-      std::smatch m;
-      if (!std::regex_match(line, m, entry) || Upper(m[1].str()) != Upper(name)) continue;
-      std::ifstream file(script.parent_path() / m[2].str(), std::ios::binary);
-      if (!file) throw std::runtime_error("cannot read the picture " + m[2].str());
-      std::stringstream bytes;
-      bytes << file.rdbuf();
-      return ReadBitmap(name, bytes.str());
-    }
-    throw std::runtime_error("no picture " + name);
+    return LoadSkinPicture(name, [this](const char* resourceName) { return PackedFile(resourceName); });
   }
-
   // ScreenPointer
   PointerShape Shape() const override { return shape; }
   void SetShape(PointerShape newShape) override { shape = newShape; }
@@ -101,6 +91,30 @@ class HeadlessBackend final : public ApplicationBackend,
   int minimized = 0;
 
  private:
+  // The bytes of the file skin.rc builds in as the packed picture of that
+  // name, read once.
+  std::optional<std::string_view> PackedFile(const std::string& name) {
+    if (const auto read = packedFiles_.find(name); read != packedFiles_.end()) return read->second;
+    const std::filesystem::path script = std::filesystem::path(PIX_SKIN_ART_DIR).parent_path() / "skin.rc";
+    std::ifstream in(script);
+    if (!in) throw std::runtime_error("cannot read " + script.string());
+    const std::regex entry(std::string(R"(^\s*(\w+)\s+)") + skin::kPackedPictureType +
+                           R"rc(\s+"([^"]+)"\s*$)rc");
+    std::string line;
+    while (std::getline(in, line)) {
+      std::smatch m;
+      if (!std::regex_match(line, m, entry) || Upper(m[1].str()) != Upper(name)) continue;
+      std::ifstream file(script.parent_path() / m[2].str(), std::ios::binary);
+      if (!file) throw std::runtime_error("cannot read the picture " + m[2].str());
+      std::stringstream bytes;
+      bytes << file.rdbuf();
+      return packedFiles_.emplace(name, bytes.str()).first->second;
+    }
+    return std::nullopt;
+  }
+
+  std::map<std::string, std::string> packedFiles_;
+
   static std::string Upper(std::string text) {
     for (char& c : text)
       c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

@@ -1,18 +1,25 @@
 // What the built Pix_Rn.exe carries: its manifest, its version and its
-// pictures and icon, read from the file itself.
+// packed pictures and icon, read from the file itself.
 #include <windows.h>
 
 #include "platform/win32/NoNameMacros.h"
 // Project headers only after the macros are gone.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "art/Artwork.h"
+#include "art/Packing.h"
+#include "components/Picture.h"
+#include "components/SkinPictures.h"
 #include "platform/win32/Handles.h"
 #include "skin/SkinNames.h"
-#include "support/SkinFiles.h"
 
 namespace {
 
@@ -67,21 +74,70 @@ TEST(ProgramResources, VersionComesFromTheProject) {
   EXPECT_EQ(fileVersion, PIX_VERSION);
 }
 
-std::string ArtFile(const char* name) {
+std::string ArtFile(const std::string& name) {
   std::ifstream in(std::string(PIX_SKIN_ART_PATH) + "\\" + name, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
+
+// Each picture is built in packed under its name, from its own file, and
+// unpacks to its committed file at the design's scale.
 TEST(ProgramResources, EveryPictureIsBuiltInUnderItsNameFromItsOwnFile) {
   ProgramFile program;
   ASSERT_NE(program.get(), nullptr) << PIX_PROGRAM_PATH;
-  for (const pix::test::SkinFile& bitmap : pix::test::kSkinBitmaps) {
-    SCOPED_TRACE(bitmap.name);
-    const std::string file = ArtFile(bitmap.file);
-    ASSERT_GT(file.size(), 14u) << bitmap.file;
-    // A BITMAP resource is the file without its 14-byte file header.
-    EXPECT_TRUE(program.Resource(bitmap.name, MAKEINTRESOURCEA(2)) == file.substr(14)) << bitmap.file;
+  for (const pix::skin::PictureArt& picture : pix::skin::kPictureArt) {
+    SCOPED_TRACE(picture.name);
+    const std::string packed = program.Resource(picture.name, pix::skin::kPackedPictureType);
+    EXPECT_TRUE(packed == ArtFile(pix::art::PackedFileName(picture.stem)));
+    const std::string file = ArtFile(pix::art::PictureFileName(picture.stem, 100));
+    ASSERT_GT(file.size(), 14u);
+    EXPECT_TRUE(pix::art::Unpack(Bytes(packed)) == Bytes(file));
   }
+}
+
+// The pictures as the backend reads them from the program: the design's
+// unpacked from its resources, the others drawn; each the committed file.
+TEST(ProgramResources, TheProgramsPicturesLoadAsTheirCommittedFiles) {
+  ProgramFile program;
+  ASSERT_NE(program.get(), nullptr) << PIX_PROGRAM_PATH;
+  std::string held;  // the bytes of the resource last found
+  const pix::PackedPictureFinder finder = [&](const char* name) -> std::optional<std::string_view> {
+    held = program.Resource(name, pix::skin::kPackedPictureType);
+    if (held.empty()) return std::nullopt;
+    return held;
+  };
+  for (const int percent : {100, 150}) {
+    for (const pix::skin::PictureArt& picture : pix::skin::kPictureArt) {
+      const std::string name = pix::skin::ScaledName(picture.name, percent);
+      SCOPED_TRACE(name);
+      const auto loaded = pix::LoadSkinPicture(name, finder);
+      const auto committed = pix::ReadBitmap(name, ArtFile(pix::art::PictureFileName(picture.stem, percent)));
+      EXPECT_EQ(loaded->width, committed->width);
+      EXPECT_EQ(loaded->height, committed->height);
+      EXPECT_TRUE(loaded->pixels == committed->pixels);
+    }
+  }
+}
+
+BOOL CALLBACK CountName(HMODULE, LPCSTR, LPSTR, LONG_PTR count) {
+  ++*reinterpret_cast<int*>(count);  // NOLINT(performance-no-int-to-ptr)
+  return TRUE;
+}
+
+// The pictures at the other scales are drawn at run time, not carried.
+TEST(ProgramResources, NoBitmapIsBuiltIn) {
+  ProgramFile program;
+  ASSERT_NE(program.get(), nullptr) << PIX_PROGRAM_PATH;
+  int bitmaps = 0, packed = 0;
+  ::EnumResourceNamesA(program.get(), MAKEINTRESOURCEA(2), &CountName, reinterpret_cast<LONG_PTR>(&bitmaps));
+  ::EnumResourceNamesA(program.get(), pix::skin::kPackedPictureType, &CountName,
+                       reinterpret_cast<LONG_PTR>(&packed));
+  EXPECT_EQ(packed, static_cast<int>(pix::skin::kPictureArt.size())) << "the count is taken";
+  EXPECT_EQ(bitmaps, 0);
+  EXPECT_TRUE(program.Resource("BACKGROUND_150", pix::skin::kPackedPictureType).empty());
 }
 
 TEST(ProgramResources, TheIconIsBuiltIn) {

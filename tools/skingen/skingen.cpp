@@ -1,6 +1,6 @@
 // Draws the program's skin, list glyphs and icon into the folder given:
 //   skingen skin/art
-#include "tools/skingen/Artwork.h"
+#include "tools/skingen/ArtFolder.h"
 
 #include <exception>
 #include <iostream>

@@ -3,14 +3,13 @@
 // ICO with one 256-colour image and its mask (the program's icon).
 #pragma once
 
-#include "tools/skingen/Canvas.h"
+#include "art/Bytes.h"
+#include "art/Canvas.h"
 
 #include <cstdint>
 #include <vector>
 
-namespace pix::skingen {
-
-using Bytes = std::vector<std::uint8_t>;
+namespace pix::art {
 
 struct IndexedImage {
   int width = 0;
@@ -32,4 +31,4 @@ IndexedImage Quantize(const Image& image, int colours, const std::vector<bool>& 
 // (AND bit set, colour index 0, which must be black).
 Bytes EncodeIco8(const IndexedImage& image, const std::vector<bool>& transparent);
 
-}  // namespace pix::skingen
+}  // namespace pix::art

@@ -1,15 +1,18 @@
-#include "tools/skingen/Artwork.h"
+#include "art/Artwork.h"
+
+#include "art/Formats.h"
+#include "art/Packing.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 
-namespace pix::skingen {
+namespace pix::art {
 
 namespace {
 
@@ -604,56 +607,81 @@ IndexedImage IconPicture(std::vector<bool>& transparent) {
   return indexed;
 }
 
+// What each picture's file is drawn with, at the scale in force.
+struct PictureDrawer {
+  std::string_view stem;
+  Bytes (*draw)();
+};
+
+constexpr PictureDrawer kPictures[] = {
+    {"background", [] { return EncodeBmp24(Background()); }},
+    {"about-button", [] { return EncodeBmp24(AboutButtonFace()); }},
+    {"help-button", [] { return EncodeBmp24(HelpButtonFace()); }},
+    {"minimize-button", [] { return EncodeBmp24(MinimizeButtonFace()); }},
+    {"exit-button", [] { return EncodeBmp24(ExitButtonFace()); }},
+    {"stop-button", [] { return EncodeBmp24(StopButtonFace()); }},
+    {"about-panel", [] { return EncodeBmp24(AboutPanel()); }},
+    {"random-switch", [] { return EncodeBmp24(SwitchFace(SwitchSymbol::Die, Lamp::Green)); }},
+    {"sequence-switch", [] { return EncodeBmp24(SwitchFace(SwitchSymbol::Sequence, Lamp::Unlit)); }},
+    {"sequence-off", [] { return EncodeBmp24(SwitchFace(SwitchSymbol::Sequence, Lamp::Red)); }},
+    {"sequence-on", [] { return EncodeBmp24(SwitchFace(SwitchSymbol::Sequence, Lamp::Green)); }},
+    {"random-off", [] { return EncodeBmp24(SwitchFace(SwitchSymbol::Die, Lamp::Red)); }},
+    {"random-on", [] { return EncodeBmp24(SwitchFace(SwitchSymbol::Die, Lamp::Green)); }},
+    {"open-folder", [] { return EncodeBmp4(ScaledGlyph(Glyph(kOpenFolder))); }},
+    {"current-folder", [] { return EncodeBmp4(ScaledGlyph(Glyph(kCurrentFolder))); }},
+    {"closed-folder", [] { return EncodeBmp4(ScaledGlyph(Glyph(kClosedFolder))); }},
+};
+
+// The design's own files keep their names; the others carry their scale.
+std::string ScaleSuffix(int percent) {
+  return percent == 100 ? "" : "-" + std::to_string(percent);
+}
+
+bool IsScale(int percent) {
+  return std::find(std::begin(kScales), std::end(kScales), percent) != std::end(kScales);
+}
+
 }  // namespace
+
+std::vector<std::string_view> PictureStems() {
+  std::vector<std::string_view> stems;
+  for (const PictureDrawer& picture : kPictures)
+    stems.push_back(picture.stem);
+  return stems;
+}
+
+std::string PictureFileName(std::string_view stem, int percent) {
+  return std::string(stem) + ScaleSuffix(percent) + ".bmp";
+}
+
+std::string PackedFileName(std::string_view stem) {
+  return std::string(stem) + ".pxz";
+}
+
+Bytes DrawPicture(std::string_view stem, int percent) {
+  if (!IsScale(percent)) throw std::invalid_argument("no art is drawn at " + std::to_string(percent) + " %");
+  for (const PictureDrawer& picture : kPictures) {
+    if (picture.stem != stem) continue;
+    const DrawingScale scale(percent);
+    return picture.draw();
+  }
+  throw std::invalid_argument("no picture " + std::string(stem));
+}
 
 std::vector<OutputFile> RenderAll() {
   std::vector<OutputFile> files;
   for (const int percent : kScales) {
+    for (const PictureDrawer& picture : kPictures)
+      files.push_back({PictureFileName(picture.stem, percent), DrawPicture(picture.stem, percent)});
     const DrawingScale scale(percent);
-    // The design's own files keep their names; the others carry their scale.
-    const std::string suffix = percent == 100 ? "" : "-" + std::to_string(percent);
-    auto add24 = [&](const std::string& name, const Image& im) {
-      files.push_back({name + suffix + ".bmp", EncodeBmp24(im)});
-    };
-    auto add4 = [&](const std::string& name, const IndexedImage& im) {
-      files.push_back({name + suffix + ".bmp", EncodeBmp4(ScaledGlyph(im))});
-    };
-
-    add24("background", Background());
-    add24("about-button", AboutButtonFace());
-    add24("help-button", HelpButtonFace());
-    add24("minimize-button", MinimizeButtonFace());
-    add24("exit-button", ExitButtonFace());
-    add24("stop-button", StopButtonFace());
-    add24("about-panel", AboutPanel());
-    add24("random-switch", SwitchFace(SwitchSymbol::Die, Lamp::Green));
-    add24("sequence-switch", SwitchFace(SwitchSymbol::Sequence, Lamp::Unlit));
-    add24("sequence-off", SwitchFace(SwitchSymbol::Sequence, Lamp::Red));
-    add24("sequence-on", SwitchFace(SwitchSymbol::Sequence, Lamp::Green));
-    add24("random-off", SwitchFace(SwitchSymbol::Die, Lamp::Red));
-    add24("random-on", SwitchFace(SwitchSymbol::Die, Lamp::Green));
-
-    add4("open-folder", Glyph(kOpenFolder));
-    add4("current-folder", Glyph(kCurrentFolder));
-    add4("closed-folder", Glyph(kClosedFolder));
-
     std::vector<bool> transparent;
     const IndexedImage icon = IconPicture(transparent);
-    files.push_back({"MAINICON" + suffix + ".ico", EncodeIco8(icon, transparent)});
+    files.push_back({"MAINICON" + ScaleSuffix(percent) + ".ico", EncodeIco8(icon, transparent)});
   }
+  // The pictures at 100 % are the first of the files.
+  for (std::size_t i = 0; i < std::size(kPictures); ++i)
+    files.push_back({PackedFileName(kPictures[i].stem), Pack(files[i].bytes)});
   return files;
 }
 
-void WriteAll(const std::filesystem::path& folder) {
-  std::filesystem::create_directories(folder);
-  for (const OutputFile& file : RenderAll()) {
-    const std::filesystem::path path = folder / file.name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(file.bytes.data()),
-              static_cast<std::streamsize>(file.bytes.size()));
-    out.close();
-    if (!out) throw std::runtime_error("cannot write " + path.string());
-  }
-}
-
-}  // namespace pix::skingen
+}  // namespace pix::art

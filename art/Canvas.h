@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pix::skingen {
+namespace pix::art {
 
 struct Rgb {
   std::uint8_t r = 0, g = 0, b = 0;
@@ -132,4 +132,4 @@ void ForEachTextDot(FontFace face, std::string_view text, int x, int y, int scal
 void DrawText(Image& image, FontFace face, std::string_view text, int x, int y, Rgb colour);
 void DrawTextCentred(Image& image, FontFace face, std::string_view text, int centreX, int y, Rgb colour);
 
-}  // namespace pix::skingen
+}  // namespace pix::art

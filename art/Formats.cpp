@@ -1,4 +1,4 @@
-#include "tools/skingen/Formats.h"
+#include "art/Formats.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <map>
 #include <stdexcept>
 
-namespace pix::skingen {
+namespace pix::art {
 
 namespace {
 
@@ -262,4 +262,4 @@ Bytes EncodeIco8(const IndexedImage& image, const std::vector<bool>& transparent
   return out;
 }
 
-}  // namespace pix::skingen
+}  // namespace pix::art

@@ -1,11 +1,11 @@
-#include "tools/skingen/Canvas.h"
+#include "art/Canvas.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
 
-namespace pix::skingen {
+namespace pix::art {
 
 namespace {
 
@@ -366,4 +366,4 @@ void DrawTextCentred(Image& image, FontFace face, std::string_view text, int cen
   DrawText(image, face, text, centreX - TextWidth(face, text) / 2, y, colour);
 }
 
-}  // namespace pix::skingen
+}  // namespace pix::art
