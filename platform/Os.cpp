@@ -2,20 +2,6 @@
 
 namespace pix {
 
-OsResult<std::vector<WideDirEntry>> Os::FindFilesWide(const std::wstring& pattern) {
-  OsResult<std::vector<WideDirEntry>> found;
-  found.error = VisitFilesWide(pattern, [&](const FoundEntry& entry) {
-    found.value.push_back({std::wstring(entry.name), entry.attributes});
-  });
-  return found;
-}
-
-std::string Os::SortKeyIgnoreCaseWide(std::wstring_view text) {
-  std::string key;
-  AppendSortKeyIgnoreCaseWide(text, key);
-  return key;
-}
-
 bool DirectoryExists(Os& os, const std::string& path) {
   const auto attributes = os.GetFileAttributes(path);
   return attributes && (attributes.value & attr::kDirectory) != 0;

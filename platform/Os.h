@@ -78,15 +78,9 @@ struct DiskSpace {
   std::uint32_t clusterBytes = 0;  // files take room in whole clusters
 };
 
-// An entry as the wide-character calls report it: its name in UTF-16 (on
+// An entry as the wide enumeration hands it over: views into the platform's
+// own record, valid until the visitor returns. The name is in UTF-16 (on
 // Windows) or in code points (on the host), whatever the ANSI code page.
-struct WideDirEntry {
-  std::wstring name;
-  std::uint32_t attributes = 0;
-};
-
-// An entry as an enumeration hands it over: views into the platform's own
-// record, valid until the visitor returns.
 struct FoundEntry {
   std::wstring_view name;
   std::wstring_view shortName;  // the 8.3 name, where the platform reports one
@@ -164,8 +158,6 @@ class Os {
   // of any size costs only what the visitor keeps. Gives kFileNotFound when
   // nothing matches, or the error that ended the enumeration.
   virtual std::uint32_t VisitFilesWide(const std::wstring& pattern, const EntryVisitor& visit) = 0;
-  // The same, collected.
-  OsResult<std::vector<WideDirEntry>> FindFilesWide(const std::wstring& pattern);
   // VisitFilesWide, except while a ListingShare is open on this machine:
   // then the enumerations of one folder with the pattern "*.*" or a plain
   // extension mask such as "*.jpg" are all answered from one reading of it.
@@ -202,7 +194,6 @@ class Os {
   // Appended to `keys`, without the zero byte that ends it (which plays no
   // part in the order): a long list keeps all its keys in one buffer.
   virtual void AppendSortKeyIgnoreCaseWide(std::wstring_view text, std::string& keys) = 0;
-  std::string SortKeyIgnoreCaseWide(std::wstring_view text);
   virtual std::string LowerCase(const std::string& text) = 0;
   virtual std::string UpperCase(const std::string& text) = 0;
 

@@ -504,7 +504,9 @@ TEST_F(OsContract, WideSortKeysOrderAnsiNamesAsTheAnsiCallsDo) {
   std::map<std::string, std::string> ansiKeys, wideKeys;
   for (const std::string& name : names) {
     ansiKeys[name] = os().SortKeyIgnoreCase(name);
-    wideKeys[name] = os().SortKeyIgnoreCaseWide(os().AnsiToWide(name));
+    std::string wideKey;
+    os().AppendSortKeyIgnoreCaseWide(os().AnsiToWide(name), wideKey);
+    wideKeys[name] = wideKey;
   }
   const auto byAnsiKey =
       sorted([&ansiKeys](const std::string& a, const std::string& b) { return ansiKeys[a] < ansiKeys[b]; });
@@ -543,11 +545,10 @@ TEST_F(OsContract, NamesBeyondTheCodePageThroughTheWideCalls) {
   const std::wstring folder = os().AnsiToWide(Path("Pictures\\"));
   stage_->MakeFileWide(folder + name, "wide bytes");
 
-  const auto wide = os().FindFilesWide(folder + L"*.jpg");
-  ASSERT_TRUE(wide);
   std::vector<std::wstring> wideNames;
-  for (const auto& entry : wide.value)
-    wideNames.push_back(entry.name);
+  ASSERT_EQ(os().VisitFilesWide(folder + L"*.jpg",
+                                [&](const FoundEntry& entry) { wideNames.emplace_back(entry.name); }),
+            oserr::kSuccess);
   std::sort(wideNames.begin(), wideNames.end());
   EXPECT_EQ(wideNames, (std::vector<std::wstring>{L"a.jpg", name}));
 
