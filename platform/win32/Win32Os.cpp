@@ -242,48 +242,45 @@ int Win32Os::CompareTextCaseSensitive(const std::string& a, const std::string& b
   return CompareWith(0, a, b);
 }
 
-std::string Win32Os::SortKeyIgnoreCase(const std::string& text) {
-  constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int length = static_cast<int>(text.size());
-  // One call for the usual short name; a second only when the key is long.
-  char shortKey[512];
-  int written = ::LCMapStringA(LOCALE_USER_DEFAULT, kFlags, text.data(), length, shortKey, sizeof shortKey);
-  std::string key;
-  if (written > 0) {
-    key.assign(shortKey, static_cast<std::size_t>(written));
-  } else {
-    const int needed = ::LCMapStringA(LOCALE_USER_DEFAULT, kFlags, text.data(), length, nullptr, 0);
-    if (needed <= 0) return {};
-    key.resize(static_cast<std::size_t>(needed));
-    written = ::LCMapStringA(LOCALE_USER_DEFAULT, kFlags, text.data(), length, key.data(), needed);
-    key.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+namespace {
+
+constexpr DWORD kSortKeyFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+
+// Appends the key a sort-key call writes, where `map(out, room)` makes the
+// call with a buffer of `room` bytes (a key is bytes, whatever the call's
+// buffer type). One call for the usual short name, a second only when the
+// key is long; the zero byte that ends the key plays no part in the order.
+template <class Map>
+void AppendSortKey(std::string& keys, Map map) {
+  const std::size_t start = keys.size();
+  constexpr int kUsualRoom = 512;
+  keys.resize(start + kUsualRoom);
+  int written = map(keys.data() + start, kUsualRoom);
+  if (written <= 0) {
+    const int needed = map(nullptr, 0);
+    keys.resize(start + static_cast<std::size_t>(needed > 0 ? needed : 0));
+    written = needed > 0 ? map(keys.data() + start, needed) : 0;
   }
-  // The key ends in a zero byte, which plays no part in the order.
-  if (!key.empty() && key.back() == '\0') key.pop_back();
+  keys.resize(start + static_cast<std::size_t>(written > 0 ? written : 0));
+  if (keys.size() > start && keys.back() == '\0') keys.pop_back();
+}
+
+}  // namespace
+
+std::string Win32Os::SortKeyIgnoreCase(const std::string& text) {
+  std::string key;
+  AppendSortKey(key, [&](char* out, int room) {
+    return ::LCMapStringA(LOCALE_USER_DEFAULT, kSortKeyFlags, text.data(), static_cast<int>(text.size()), out,
+                          room);
+  });
   return key;
 }
 
 void Win32Os::AppendSortKeyIgnoreCaseWide(std::wstring_view text, std::string& keys) {
-  constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int length = static_cast<int>(text.size());
-  // A sort key is bytes, though the wide call's buffer is typed as wide
-  // characters. The key goes straight into the buffer: one call for the
-  // usual short name, a second only when the key is long.
-  const std::size_t start = keys.size();
-  constexpr int kUsualRoom = 512;
-  keys.resize(start + kUsualRoom);
-  int written = ::LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), length,
-                               reinterpret_cast<LPWSTR>(keys.data() + start), kUsualRoom);
-  if (written <= 0) {
-    const int needed = ::LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), length, nullptr, 0);
-    keys.resize(start + static_cast<std::size_t>(needed > 0 ? needed : 0));
-    written = needed > 0 ? ::LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.data(), length,
-                                          reinterpret_cast<LPWSTR>(keys.data() + start), needed)
-                         : 0;
-  }
-  keys.resize(start + static_cast<std::size_t>(written > 0 ? written : 0));
-  // The key ends in a zero byte, which plays no part in the order.
-  if (keys.size() > start && keys.back() == '\0') keys.pop_back();
+  AppendSortKey(keys, [&](char* out, int room) {
+    return ::LCMapStringW(LOCALE_USER_DEFAULT, kSortKeyFlags, text.data(), static_cast<int>(text.size()),
+                          reinterpret_cast<LPWSTR>(out), room);
+  });
 }
 
 std::wstring Win32Os::AnsiToWide(const std::string& text) {
