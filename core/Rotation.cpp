@@ -8,19 +8,8 @@ namespace pix {
 
 namespace {
 constexpr const char* kTargetName = "\\Pix_Rn.jpg";
-// The longest path the file copy is handed.
+// The longest path the installation is handed.
 constexpr std::size_t kLongestPath = 254;
-// The copy takes the picture's attributes along; the program's picture is a
-// plain file all the same, never read-only, hidden or system (a read-only
-// one would be kept for ever after).
-void MakePlainFile(Os& os, const std::string& path) {
-  constexpr std::uint32_t kCarried = attr::kReadOnly | attr::kHidden | attr::kSystem;
-  const auto attributes = os.GetFileAttributes(path);
-  if (!attributes || (attributes.value & kCarried) == 0) return;
-  const std::uint32_t plain = attributes.value & ~kCarried;
-  os.SetFileAttributes(path, plain ? plain : attr::kNormal);
-}
-
 }  // namespace
 
 void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& settingsPath,
@@ -62,18 +51,16 @@ InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
   if (targetAttributes && (targetAttributes.value & attr::kReadOnly) != 0) return InstallOutcome::Kept;
 
   // An empty file is no picture, and one whose length cannot be read has
-  // gone since it was listed: the old one stays.
+  // gone since it was listed: the old one stays. So does a picture larger
+  // than the program takes in at once.
   const auto length = os.GetFileSizeWide(source);
-  if (!length || length.value == 0) return InstallOutcome::Nothing;
+  if (!length || length.value == 0 || length.value > kLargestPicture) return InstallOutcome::Nothing;
 
-  const std::uint32_t error =
-      ReplaceFile(os, target, length.value, [&](const std::string& path, bool overwrite) {
-        // The wide call: the picture's name may lie beyond the ANSI code page.
-        const std::uint32_t copied = os.CopyFileWide(source, os.AnsiToWide(path), !overwrite);
-        if (copied == oserr::kSuccess) MakePlainFile(os, path);
-        return copied;
-      });
-  if (error != oserr::kSuccess) return InstallOutcome::Kept;
+  // The whole picture is read before Pix_Rn.jpg is touched: a read that
+  // fails or ends early (a bad sector, a share that drops) installs nothing.
+  std::string picture;
+  if (ReadWholeFile(os, source, length.value, picture) != oserr::kSuccess) return InstallOutcome::Kept;
+  if (ReplaceFileContents(os, target, picture) != oserr::kSuccess) return InstallOutcome::Kept;
   // Windows shows a cached copy of the desktop picture: when the desktop
   // shows this very file, ask for it to be loaded anew.
   if (CompareFileNames(os, os.GetDesktopWallpaper(), target) == 0) os.SetDesktopWallpaper(target);

@@ -31,14 +31,23 @@ void PickAtRandom(Os& os, PictureFolder& pictures);
 
 enum class InstallOutcome : std::uint8_t {
   Installed,
-  Kept,     // the old picture stays: read-only, or the copy failed
-  Nothing,  // no picture to install, or a path too long to hand on whole
+  Kept,     // the old picture stays: read-only, or the picture could not be read or written whole
+  Nothing,  // no picture to install, one too large, or a path too long to hand on whole
 };
 
+// The largest picture the program installs. It is read whole into memory
+// before Pix_Rn.jpg is touched, in a 32-bit process whose 2 GiB of address
+// space must also hold the program; 256 MiB is far beyond any picture a
+// desktop shows (decoding one takes 4 bytes a pixel: a 256 MiB JPEG is some
+// 400 megapixels, over 1.5 GiB decoded), and still leaves room to spare.
+inline constexpr std::uint64_t kLargestPicture = std::uint64_t{256} << 20;
+
 // Replaces "Pix_Rn.jpg" in the Windows directory with a copy of `source`,
-// so that a failure leaves the old picture whole, and asks the desktop to
-// load it anew when it shows that very file. `source` is in wide characters,
-// as the picture folder lists it.
+// read whole and checked against its length before the old picture is
+// touched, so that a failure leaves the old picture whole (see
+// ReplaceFileContents), and asks the desktop to load it anew when it shows
+// that very file. `source` is in wide characters, as the picture folder
+// lists it.
 InstallOutcome InstallPicture(Os& os, const std::wstring& source);
 
 // The picture the program owns.

@@ -24,9 +24,11 @@ inline constexpr std::uint32_t kPathNotFound = 3;
 inline constexpr std::uint32_t kTooManyOpenFiles = 4;
 inline constexpr std::uint32_t kAccessDenied = 5;
 inline constexpr std::uint32_t kInvalidHandle = 6;
+inline constexpr std::uint32_t kNotEnoughMemory = 8;
 inline constexpr std::uint32_t kNoMoreFiles = 18;
 inline constexpr std::uint32_t kNotReady = 21;
 inline constexpr std::uint32_t kWriteFault = 29;
+inline constexpr std::uint32_t kReadFault = 30;
 inline constexpr std::uint32_t kSharingViolation = 32;
 inline constexpr std::uint32_t kDiskFull = 112;
 inline constexpr std::uint32_t kFileExists = 80;
@@ -110,6 +112,11 @@ class OsFile {
   virtual std::uint32_t Read(char* buffer, std::size_t size, std::size_t& got) = 0;
   // Writes all `size` bytes or fails. Returns 0 or the error code.
   virtual std::uint32_t Write(const char* data, std::size_t size) = 0;
+  // Ends the file where the last write ended (SetEndOfFile).
+  virtual std::uint32_t SetEnd() = 0;
+  // Puts what was written on the disk before it returns (FlushFileBuffers):
+  // until then a power cut may lose it, or leave zeros in its place.
+  virtual std::uint32_t Flush() = 0;
   virtual std::uint32_t Close() = 0;
 };
 
@@ -124,8 +131,7 @@ enum class OpenMode {
   Read,         // must exist; others may read, not write
   CreateWrite,  // created or emptied; others may read
   // Must exist; opened for writing at its start and left as it is (nothing
-  // emptied); others may read. Lets a caller learn whether a file may be
-  // written before it replaces it.
+  // emptied); others may read, nobody else may write it meanwhile.
   WriteExisting,
   // Created only where no file or folder of that name is there yet (fails
   // with kFileExists otherwise); others may read.
@@ -222,13 +228,14 @@ class Os {
   // the cluster size from GetDiskFreeSpaceA on the volume's root).
   virtual OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) = 0;
   virtual std::uint32_t DeleteFile(const std::string& path) = 0;
-  virtual std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
-  // CopyFileW.
-  virtual std::uint32_t CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) = 0;
   // CreateFileW for reading, as OpenFile with OpenMode::Read.
   virtual OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) = 0;
-  // MoveFileExA with MOVEFILE_REPLACE_EXISTING: replaces `to` in one step.
+  // MoveFileExA with MOVEFILE_REPLACE_EXISTING and MOVEFILE_WRITE_THROUGH:
+  // replaces `to` in one step, and the move is on the disk when it returns.
   virtual std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) = 0;
+
+  // Sleep: lets the time pass.
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
 
   // The desktop wallpaper's file (SystemParametersInfoA with
   // SPI_GETDESKWALLPAPER), "" when there is none or the call fails.
@@ -253,23 +260,34 @@ bool DirectoryExists(Os& os, const std::string& path);
 bool FileExists(Os& os, const std::string& path);
 bool FileExistsWide(Os& os, const std::wstring& path);
 
-// Writes a file's new content to `path`: created anew where `overwrite` is
-// false, failing with kFileExists when the name is taken; written over the
-// file that is there where it is true. Gives 0 or the error code of the
-// step that failed.
-using ContentWriter = std::function<std::uint32_t(const std::string& path, bool overwrite)>;
+// Puts `content` in place of the file `target` as a whole: the target is
+// not touched until the new content is whole on the disk.
+// - Where the folder takes new files, the content goes to a temporary file
+//   of this process's own beside the target, is checked and flushed, and
+//   then replaces the target in one step: a failure, a kill or a power cut
+//   at any moment leaves the old file or the new one, whole.
+// - Where the folder refuses new files (a standard user's Windows directory
+//   or program folder) but the target is there, the target is written in
+//   place: opened without emptying it and without letting anyone else write
+//   it (another writer is waited for a while, then given up on), written in
+//   one go, ended and flushed. That starts only when the volume has room for
+//   all of it, so that a full disk fails with kDiskFull and leaves the old
+//   content whole. A target written in place is never deleted: a standard
+//   user could not create it again.
+// The temporary file never outlives the call (but for a kill or a power cut),
+// and a file or folder of another run (or a stale one) is never touched.
+// Gives 0 or the error code of the step that failed.
+std::uint32_t ReplaceFileContents(Os& os, const std::string& target, std::string_view content);
 
-// Replaces `target` so that a failure part-way leaves the old file whole:
-// the content goes to a temporary file of this process's own beside it,
-// which then replaces the target in one step. Where the folder refuses new
-// files (access denied) but the target exists, the target is written in
-// place instead, as a shared install grants only the file itself; that
-// happens only when the volume has room for all `newLength` bytes, so that
-// a full disk fails with kDiskFull and leaves the old content whole. The
-// temporary file never outlives the call, and a file or folder of another
-// run (or a stale one) is never touched. Gives 0 or the error code of the
-// step that failed.
-std::uint32_t ReplaceFile(Os& os, const std::string& target, std::uint64_t newLength,
-                          const ContentWriter& write);
+// How long an in-place write waits for another writer of the same file.
+inline constexpr std::uint32_t kWaitForOtherWriterMs = 3000;
+
+// Reads all of a file into `content`, which it must fill exactly: the file
+// is `expectedLength` bytes long, as its length was taken before. A read
+// that fails, ends early or goes on past that length gives an error code
+// (kReadFault where the platform reported none), and so does a length the
+// process cannot hold.
+std::uint32_t ReadWholeFile(Os& os, const std::wstring& path, std::uint64_t expectedLength,
+                            std::string& content);
 
 }  // namespace pix

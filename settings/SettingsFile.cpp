@@ -29,19 +29,6 @@ std::unique_ptr<OsFile> Open(Os& os, const std::string& path, OpenMode mode) {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-// Writes the lines, each followed by CR LF, to `path`.
-std::uint32_t WriteLinesTo(Os& os, const std::string& path, bool overwrite,
-                           const std::vector<std::string>& lines) {
-  auto created = os.OpenFile(path, overwrite ? OpenMode::CreateWrite : OpenMode::CreateNew);
-  if (!created) return created.error;
-  std::unique_ptr<OsFile> file = std::move(created.value);
-  for (const std::string& line : lines) {
-    const std::string text = line + std::string(kLineEnd);
-    if (const std::uint32_t error = file->Write(text.data(), text.size())) return error;
-  }
-  return file->Close();
-}
-
 void CloseOrThrow(std::unique_ptr<OsFile>& file) {
   const std::uint32_t error = file->Close();
   file.reset();
@@ -160,13 +147,10 @@ void WriteSettingsLines(Os& os, const std::string& path, const std::vector<std::
     // Nothing was written through it, so its close result tells nothing.
     if (!probe && probe.error != oserr::kFileNotFound) throw EInOutError(probe.error);
   }
-  std::uint64_t length = 0;
+  std::string text;
   for (const std::string& line : lines)
-    length += line.size() + kLineEnd.size();
-  const std::uint32_t error = ReplaceFile(os, path, length, [&](const std::string& written, bool overwrite) {
-    return WriteLinesTo(os, written, overwrite, lines);
-  });
-  if (error) throw EInOutError(error);
+    text.append(line).append(kLineEnd);
+  if (const std::uint32_t error = ReplaceFileContents(os, path, text)) throw EInOutError(error);
 }
 
 }  // namespace pix

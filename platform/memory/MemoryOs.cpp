@@ -1,7 +1,9 @@
 #include "platform/memory/MemoryOs.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string_view>
 #include <unordered_map>
@@ -154,8 +156,9 @@ std::string FoldedName(std::string_view name) {
 struct Node {
   std::string name;
   bool directory = false;
-  std::uint32_t attributes = 0;  // the extra bits only
-  std::string contents;
+  std::uint32_t attributes = 0;                 // the extra bits only
+  std::string contents;                         // what reads see: the cache, written or not
+  std::string durable;                          // what is on the disk: the contents as last flushed
   std::vector<std::shared_ptr<Node>> children;  // in creation order
   // The same children by folded name, so that large folders stay quick.
   std::unordered_map<std::string, std::shared_ptr<Node>> childrenByName;
@@ -352,6 +355,20 @@ struct MemoryOs::Machine {
 
   std::uint64_t nextOpenId = 1;
   std::size_t seamOpens = 0;
+
+  // Changes to the tree (creations, deletions, attribute changes) that have
+  // not reached the disk yet, each as the step that takes it back, in order.
+  // A flush or a write-through move puts them all on the disk, as a file
+  // system's log is forced; a power cut takes back what is still here.
+  std::vector<std::function<void()>> journal;
+  void Journal(std::function<void()> undo) { journal.push_back(std::move(undo)); }
+  void CommitJournal() { journal.clear(); }
+  void JournalCreation(const std::shared_ptr<Node>& node) {
+    Journal([node] { node->Detach(); });
+  }
+  void JournalAttributes(const std::shared_ptr<Node>& node) {
+    Journal([node, attributes = node->attributes] { node->attributes = attributes; });
+  }
 
   // --- Paths ---
 
@@ -569,6 +586,21 @@ class MemoryFile final : public OsFile {
     return fits == size ? oserr::kSuccess : oserr::kDiskFull;
   }
 
+  std::uint32_t SetEnd() override {
+    if (!node_) return oserr::kInvalidHandle;
+    if (!writing_) return oserr::kAccessDenied;
+    node_->contents.resize(position_);
+    return oserr::kSuccess;
+  }
+
+  std::uint32_t Flush() override {
+    if (!node_) return oserr::kInvalidHandle;
+    if (!writing_) return oserr::kAccessDenied;
+    node_->durable = node_->contents;
+    machine_->CommitJournal();
+    return oserr::kSuccess;
+  }
+
   std::uint32_t Close() override {
     if (!node_) return oserr::kSuccess;
     Release();
@@ -691,6 +723,7 @@ OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFile(const std::string& path, Op
     if (!node->MayOpen(access, kRead)) return {nullptr, oserr::kSharingViolation};
     if (mode == OpenMode::CreateWrite) {
       node->contents.clear();
+      m_->JournalAttributes(node);
       node->attributes = attr::kArchive;
     }
   } else {
@@ -699,6 +732,7 @@ OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFile(const std::string& path, Op
     if (const auto error = Machine::MayCreateIn(*place.parent, place.leaf)) return {nullptr, error};
     node = MakeNode(place.leaf, false, attr::kArchive);
     Adopt(*place.parent, node);
+    m_->JournalCreation(node);
   }
   const auto id = m_->Open(*node, access, kRead);
   return {std::make_unique<MemoryFile>(m_, place.volume, node, id, writing), oserr::kSuccess};
@@ -935,41 +969,7 @@ std::uint32_t MemoryOs::DeleteFile(const std::string& path) {
   if (!place.node->MayOpen(kDelete, kShareAll)) return oserr::kSharingViolation;
   if (place.node->attributes & attr::kReadOnly) return oserr::kAccessDenied;
   place.node->Detach();
-  return oserr::kSuccess;
-}
-
-std::uint32_t MemoryOs::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  Machine::Place source;
-  if (const auto error = m_->Find(from, source)) return error;
-  if (!source.node) return oserr::kFileNotFound;
-  if (source.node->directory) return oserr::kAccessDenied;
-  if (!source.node->MayOpen(kRead, kShareAll)) return oserr::kSharingViolation;
-  Machine::Place target;
-  Path targetPath;
-  if (const auto error = m_->Find(to, target, &targetPath)) return error;
-  std::shared_ptr<Node> node = target.node;
-  if (node) {
-    if (node->directory) return oserr::kAccessDenied;
-    if (failIfExists) return oserr::kFileExists;
-    if (node->attributes & (attr::kReadOnly | attr::kHidden)) return oserr::kAccessDenied;
-    if (node == source.node || !node->MayOpen(kWrite, 0)) return oserr::kSharingViolation;
-  } else {
-    if (targetPath.trailingSeparator) return oserr::kInvalidName;
-    if (const auto error = Machine::MayCreateIn(*target.parent, target.leaf)) return error;
-    node = MakeNode(target.leaf, false, 0);
-    Adopt(*target.parent, node);
-  }
-  // The copy empties the target first; on a full volume it stops where the
-  // room ends and leaves what it wrote.
-  node->contents.clear();
-  node->attributes = source.node->attributes | attr::kArchive;
-  const std::string& bytes = source.node->contents;
-  const std::uint64_t room = target.volume->RoomFor(0);
-  if (bytes.size() > room) {
-    node->contents = bytes.substr(0, static_cast<std::size_t>(room));
-    return oserr::kDiskFull;
-  }
-  node->contents = bytes;
+  m_->Journal([node = place.node, parent = place.parent] { Adopt(*parent, node); });
   return oserr::kSuccess;
 }
 
@@ -985,10 +985,6 @@ OsResult<DiskSpace> MemoryOs::GetDiskFreeSpace(const std::string& folder) {
   if (const auto error = m_->Find(folder.empty() ? m_->current.Text() : folder, place)) return {{}, error};
   if (!place.node || !place.node->directory) return {{}, oserr::kPathNotFound};
   return {{place.volume->FreeBytes(), static_cast<std::uint32_t>(Volume::kCluster)}, oserr::kSuccess};
-}
-
-std::uint32_t MemoryOs::CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) {
-  return CopyFile(Spelled(from), Spelled(to), failIfExists);
 }
 
 OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFileForReadingWide(const std::wstring& path) {
@@ -1007,6 +1003,7 @@ std::uint32_t MemoryOs::MoveFileReplace(const std::string& from, const std::stri
   if (!target.parent) return oserr::kAccessDenied;  // a root
   if (target.node == source.node) {
     source.node->name = target.leaf;  // a change of letter case only
+    m_->CommitJournal();
     return oserr::kSuccess;
   }
   if (target.volume != source.volume) return memerr::kNotSameDevice;
@@ -1024,6 +1021,8 @@ std::uint32_t MemoryOs::MoveFileReplace(const std::string& from, const std::stri
   moving->Detach();
   moving->name = target.leaf;
   Adopt(*target.parent, moving);
+  // Written through: the move and everything before it is on the disk.
+  m_->CommitJournal();
   return oserr::kSuccess;
 }
 
@@ -1150,7 +1149,7 @@ void MemoryOs::WriteFileContents(const std::string& path, const std::string& con
     node = MakeNode(leaf.front(), false, 0);
     Adopt(*folder, node);
   }
-  node->contents = contents;
+  node->contents = node->durable = contents;
   node->attributes = attributes == 0 ? attr::kArchive : (attributes & kExtraBits);
 }
 
@@ -1206,8 +1205,13 @@ std::uint32_t MemoryOs::SetFileAttributes(const std::string& path, std::uint32_t
   if (const auto error = m_->Find(path, place, nullptr)) return error;
   if (!place.node) return oserr::kFileNotFound;
   const std::uint32_t kept = place.node->directory ? attr::kDirectory : 0;
+  m_->JournalAttributes(place.node);
   place.node->attributes = (attributes == attr::kNormal ? 0 : attributes & kExtraBits) | kept;
   return oserr::kSuccess;
+}
+
+void MemoryOs::Sleep(std::uint32_t milliseconds) {
+  Advance(milliseconds);
 }
 
 void MemoryOs::SetTickCount(std::uint32_t ticks) {
@@ -1284,6 +1288,57 @@ void MemoryOs::RefuseNewFiles(const std::string& folder, bool refuse) {
   auto node = m_->StageNode(folder);
   if (!node->directory) throw std::runtime_error("not a folder: " + folder);
   node->refusesNewFiles = refuse;
+}
+
+namespace {
+
+// What the disk holds of a file whose last writes were not flushed.
+std::string AfterPowerCut(const std::string& cached, const std::string& durable, UnflushedData fate) {
+  switch (fate) {
+    case UnflushedData::Lost:
+      return durable;
+    case UnflushedData::Zeroed: {
+      // The new length reached the disk, the data did not.
+      std::string left(cached.size(), '\0');
+      std::copy_n(durable.begin(), std::min(durable.size(), left.size()), left.begin());
+      return left;
+    }
+    case UnflushedData::Torn: {
+      // The first half of what was written reached the disk.
+      const std::size_t half = cached.size() / 2;
+      std::string left = cached.substr(0, half);
+      if (durable.size() > half) left += durable.substr(half);
+      return left;
+    }
+  }
+  return durable;
+}
+
+void CutPower(Node& node, UnflushedData fate) {
+  node.opens.clear();  // the process that held them is gone
+  if (!node.directory && node.contents != node.durable)
+    node.contents = node.durable = AfterPowerCut(node.contents, node.durable, fate);
+  for (const auto& child : node.children)
+    CutPower(*child, fate);
+}
+
+}  // namespace
+
+void MemoryOs::PowerCut(UnflushedData fate) {
+  for (auto undo = m_->journal.rbegin(); undo != m_->journal.rend(); ++undo)
+    (*undo)();
+  m_->journal.clear();
+  std::set<Volume*> volumes;
+  for (auto& [letter, drive] : m_->drives)
+    volumes.insert(drive.volume.get());
+  for (auto& [name, share] : m_->shares)
+    volumes.insert(share.get());
+  for (Volume* volume : volumes)
+    CutPower(*volume->root, fate);
+}
+
+bool MemoryOs::AllOnDisk() const {
+  return m_->journal.empty();
 }
 
 void MemoryOs::ClearFaults() {

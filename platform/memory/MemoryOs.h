@@ -21,7 +21,8 @@
 //   finds. Such characters sort after all of the code page's, by code
 //   point, and match no "?" of a pattern; their letter case is not folded.
 // - Files opened through the seam share reading only, like the real layer;
-//   writes show in the tree at once. A file held open by "another program"
+//   writes show in the tree at once, and reach the disk at a flush (see
+//   PowerCut). A file held open by "another program"
 //   (HoldOpen) shares nothing.
 // - Every access to a volume that is not ready fails with 21; when the error
 //   mode lacks kSemFailCriticalErrors it also counts as a prompt Windows would
@@ -42,6 +43,13 @@
 namespace pix {
 
 // Error codes the machine gives beyond those the program names in Os.h.
+// What a power cut leaves of data written to a file but not flushed.
+enum class UnflushedData : std::uint8_t {
+  Lost,    // the disk holds the file as last flushed
+  Zeroed,  // the file's new length reached the disk, its new data did not: zeros
+  Torn,    // the first half of the new data reached the disk, the rest is as it was
+};
+
 namespace memerr {
 inline constexpr std::uint32_t kNotSameDevice = 17;  // a move between volumes
 inline constexpr std::uint32_t kBadNetPath = 53;     // an unknown \\server\share
@@ -90,10 +98,10 @@ class MemoryOs final : public Os {
   OsResult<std::uint64_t> GetFileSizeWide(const std::wstring& path) override;
   OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override;
   std::uint32_t DeleteFile(const std::string& path) override;
-  std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
-  std::uint32_t CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
   OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) override;
   std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
+  // Moves the clocks on, as Advance does.
+  void Sleep(std::uint32_t milliseconds) override;
   std::string GetDesktopWallpaper() override;
   std::uint32_t SetDesktopWallpaper(const std::string& path) override;
   std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file, const std::string& directory,
@@ -200,6 +208,17 @@ class MemoryOs final : public Os {
   // there yet) fails with 5; the files already there stay writable.
   void RefuseNewFiles(const std::string& folder, bool refuse = true);
   void ClearFaults();
+
+  // --- Power ---
+  // Files hold what was written to them at once, as the cache does; only a
+  // flush puts a file's data on the disk. Creations, deletions and attribute
+  // changes are kept in order and reach the disk together at the next flush
+  // or write-through move (every move here is one). A power cut takes back
+  // the changes still waiting, leaves every file's unflushed data to `fate`,
+  // and lets go of every open file.
+  void PowerCut(UnflushedData fate);
+  // Whether every change to the tree has reached the disk.
+  bool AllOnDisk() const;
 
   struct Machine;
 

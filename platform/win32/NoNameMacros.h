@@ -4,7 +4,6 @@
 // project header, and call the A functions by name.
 #pragma once
 
-#undef CopyFile
 #undef DeleteFile
 #undef GetCurrentDirectory
 #undef GetDriveType

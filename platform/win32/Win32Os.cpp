@@ -39,6 +39,16 @@ class Win32File final : public OsFile {
     return oserr::kSuccess;
   }
 
+  std::uint32_t SetEnd() override {
+    if (!handle_.valid()) return oserr::kInvalidHandle;
+    return ::SetEndOfFile(handle_.get()) ? oserr::kSuccess : ::GetLastError();
+  }
+
+  std::uint32_t Flush() override {
+    if (!handle_.valid()) return oserr::kInvalidHandle;
+    return ::FlushFileBuffers(handle_.get()) ? oserr::kSuccess : ::GetLastError();
+  }
+
   std::uint32_t Close() override { return handle_.Close(); }
 
  private:
@@ -367,14 +377,6 @@ OsResult<DiskSpace> Win32Os::GetDiskFreeSpace(const std::string& folder) {
   return {space, oserr::kSuccess};
 }
 
-std::uint32_t Win32Os::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  return ::CopyFileA(from.c_str(), to.c_str(), failIfExists) ? oserr::kSuccess : ::GetLastError();
-}
-
-std::uint32_t Win32Os::CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) {
-  return ::CopyFileW(from.c_str(), to.c_str(), failIfExists) ? oserr::kSuccess : ::GetLastError();
-}
-
 OsResult<std::unique_ptr<OsFile>> Win32Os::OpenFileForReadingWide(const std::wstring& path) {
   HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -386,6 +388,10 @@ std::uint32_t Win32Os::MoveFileReplace(const std::string& from, const std::strin
   return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
              ? oserr::kSuccess
              : ::GetLastError();
+}
+
+void Win32Os::Sleep(std::uint32_t milliseconds) {
+  ::Sleep(milliseconds);
 }
 
 std::string Win32Os::GetDesktopWallpaper() {

@@ -38,10 +38,9 @@ class Win32Os final : public Os {
   OsResult<std::uint64_t> GetFileSizeWide(const std::wstring& path) override;
   OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override;
   std::uint32_t DeleteFile(const std::string& path) override;
-  std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
-  std::uint32_t CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
   OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) override;
   std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
+  void Sleep(std::uint32_t milliseconds) override;
   std::string GetDesktopWallpaper() override;
   std::uint32_t SetDesktopWallpaper(const std::string& path) override;
   std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file, const std::string& directory,

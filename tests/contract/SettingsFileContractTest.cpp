@@ -145,9 +145,9 @@ TEST_F(SettingsFileContract, FailedSaveLeavesTheOldFileWhole) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {"first line", [](FaultyOs& f) { f.FailWrite(1, oserr::kDiskFull); }, 112, "I/O error 112"},
-      {"after the first line", [](FaultyOs& f) { f.FailWrite(2, oserr::kDiskFull); }, 112, "I/O error 112"},
-      {"last line", [](FaultyOs& f) { f.FailWrite(4, oserr::kWriteFault); }, 29, "I/O error 29"},
+      // The four lines go in one write.
+      {"the write", [](FaultyOs& f) { f.FailWrite(1, oserr::kDiskFull); }, 112, "I/O error 112"},
+      {"the flush", [](FaultyOs& f) { f.FailNextFlush(oserr::kWriteFault); }, 29, "I/O error 29"},
       {"close", [](FaultyOs& f) { f.FailNextClose(oserr::kDiskFull); }, 112, "I/O error 112"},
       {"replace", [](FaultyOs& f) { f.FailNextMoveFileReplace(oserr::kAccessDenied); }, 5,
        "File access denied"},

@@ -174,8 +174,8 @@ TEST_F(MemoryOsTest, EveryAccessToADriveWithoutItsMediumFailsWith21) {
       {"OpenFile read", [&] { return os.OpenFile("a:\\inside.txt", OpenMode::Read).error; }},
       {"OpenFile write", [&] { return os.OpenFile("a:\\new.txt", OpenMode::CreateWrite).error; }},
       {"DeleteFile", [&] { return os.DeleteFile("a:\\inside.txt"); }},
-      {"CopyFile from", [&] { return os.CopyFile("a:\\inside.txt", "C:\\copy.txt", false); }},
-      {"CopyFile to", [&] { return os.CopyFile("C:\\Pictures\\a.jpg", "a:\\a.jpg", false); }},
+      {"OpenFileForReadingWide", [&] { return os.OpenFileForReadingWide(L"a:\\inside.txt").error; }},
+      {"GetFileSizeWide", [&] { return os.GetFileSizeWide(L"a:\\inside.txt").error; }},
       {"MoveFileReplace", [&] { return os.MoveFileReplace("a:\\inside.txt", "a:\\moved.txt"); }},
       {"GetVolumeInformation", [&] { return os.GetVolumeInformation("a:\\").error; }},
   };
@@ -393,7 +393,8 @@ TEST_F(MemoryOsTest, AFolderThatRefusesNewFiles) {
   os.RefuseNewFiles("C:\\windows");
   const std::vector<std::pair<std::string, std::function<std::uint32_t()>>> cases = {
       {"create a new file", [&] { return os.OpenFile("C:\\windows\\new.txt", OpenMode::CreateWrite).error; }},
-      {"copy to a new name", [&] { return os.CopyFile("C:\\Pictures\\a.jpg", "C:\\windows\\a.jpg", false); }},
+      {"create a file only where none is",
+       [&] { return os.OpenFile("C:\\windows\\a.jpg", OpenMode::CreateNew).error; }},
       {"move to a new name", [&] { return os.MoveFileReplace("C:\\Pictures\\a.jpg", "C:\\windows\\a.jpg"); }},
   };
   for (const auto& [what, call] : cases) {
@@ -405,17 +406,17 @@ TEST_F(MemoryOsTest, AFolderThatRefusesNewFiles) {
   EXPECT_TRUE(os.Exists("C:\\Pictures\\a.jpg"));
 
   // The file granted stays writable, and may be replaced.
-  auto file = os.OpenFile("C:\\windows\\Pix_Rn.jpg", OpenMode::CreateWrite);
+  auto file = os.OpenFile("C:\\windows\\Pix_Rn.jpg", OpenMode::WriteExisting);
   ASSERT_TRUE(file);
+  EXPECT_EQ(file.value->Write("AAAA", 4), oserr::kSuccess);
   file.value->Close();
-  EXPECT_EQ(os.CopyFile("C:\\Pictures\\a.jpg", "C:\\windows\\Pix_Rn.jpg", false), oserr::kSuccess);
-  EXPECT_EQ(os.ReadFileContents("C:\\windows\\Pix_Rn.jpg"), "AAA");
+  EXPECT_EQ(os.ReadFileContents("C:\\windows\\Pix_Rn.jpg"), "AAAA");
   // Deleting it is allowed, and then it cannot come back.
   EXPECT_EQ(os.DeleteFile("C:\\windows\\Pix_Rn.jpg"), oserr::kSuccess);
-  EXPECT_EQ(os.CopyFile("C:\\Pictures\\a.jpg", "C:\\windows\\Pix_Rn.jpg", false), oserr::kAccessDenied);
+  EXPECT_EQ(os.OpenFile("C:\\windows\\Pix_Rn.jpg", OpenMode::CreateWrite).error, oserr::kAccessDenied);
 
   os.RefuseNewFiles("C:\\windows", false);
-  EXPECT_EQ(os.CopyFile("C:\\Pictures\\a.jpg", "C:\\windows\\Pix_Rn.jpg", false), oserr::kSuccess);
+  EXPECT_EQ(os.OpenFile("C:\\windows\\Pix_Rn.jpg", OpenMode::CreateWrite).error, oserr::kSuccess);
 }
 
 TEST_F(MemoryOsTest, MovesStayOnTheirVolume) {

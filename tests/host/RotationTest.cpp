@@ -15,6 +15,7 @@
 #include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
 #include "settings/SettingsFile.h"
+#include "support/FaultyOs.h"
 
 namespace pix::test {
 namespace {
@@ -285,50 +286,106 @@ TEST_F(RotationTest, APathThatWouldBeCutIsNotUsed) {
   EXPECT_EQ(InstallPicture(os, os.AnsiToWide(folder + "\\" + cutName)), InstallOutcome::Nothing);
 }
 
+// Both ways of writing a file whole, failing at each of their steps: the
+// old content stays, byte for byte, and no temporary file is left.
 TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
   struct Case {
     std::string what;
-    std::uint32_t writeError;  // what the content writer gives
-    bool refuseNewFiles;
+    bool inPlace;  // the folder takes no new file
+    std::function<void(FaultyOs&)> fault;
     std::uint32_t result;
     std::string after;
   };
   const std::vector<Case> cases = {
-      {"written", oserr::kSuccess, false, oserr::kSuccess, "new"},
-      {"the writer fails", oserr::kDiskFull, false, oserr::kDiskFull, "old"},
-      {"the folder takes no new file: in place", oserr::kSuccess, true, oserr::kSuccess, "new"},
+      {"written beside it", false, [](FaultyOs&) {}, oserr::kSuccess, "new content"},
+      {"written in place", true, [](FaultyOs&) {}, oserr::kSuccess, "new content"},
+      {"the temporary file cannot be made", false,
+       [](FaultyOs& f) { f.FailNextOpen(OpenMode::CreateNew, oserr::kDiskFull); }, oserr::kDiskFull,
+       "the old content, longer"},
+      {"its write fails", false, [](FaultyOs& f) { f.FailWrite(1, oserr::kDiskFull); }, oserr::kDiskFull,
+       "the old content, longer"},
+      {"its flush fails", false, [](FaultyOs& f) { f.FailNextFlush(oserr::kWriteFault); }, oserr::kWriteFault,
+       "the old content, longer"},
+      {"its close fails", false, [](FaultyOs& f) { f.FailNextClose(oserr::kWriteFault); }, oserr::kWriteFault,
+       "the old content, longer"},
+      {"the move fails", false, [](FaultyOs& f) { f.FailNextMoveFileReplace(oserr::kAccessDenied); },
+       oserr::kAccessDenied, "the old content, longer"},
+      {"in place, the target cannot be opened", true,
+       [](FaultyOs& f) { f.FailNextOpen(OpenMode::WriteExisting, oserr::kAccessDenied); },
+       oserr::kAccessDenied, "the old content, longer"},
+      {"in place, another writer lets go in time", true,
+       [](FaultyOs& f) { f.FailNextOpen(OpenMode::WriteExisting, oserr::kSharingViolation); },
+       oserr::kSuccess, "new content"},
+      {"in place, the write fails", true, [](FaultyOs& f) { f.FailWrite(1, oserr::kDiskFull); },
+       oserr::kDiskFull, "the old content, longer"},
   };
-  const std::string temporary = std::string(kTarget) + ".1000.tmp";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     os.ClearFaults();
-    os.WriteFileContents(kTarget, "old");
-    if (c.refuseNewFiles) os.RefuseNewFiles("C:\\windows");
-    std::vector<std::string> written;
-    const auto write = [&](const std::string& path, bool overwrite) -> std::uint32_t {
-      written.push_back(path);
-      auto file = os.OpenFile(path, overwrite ? OpenMode::CreateWrite : OpenMode::CreateNew);
-      if (!file) return file.error;
-      if (c.writeError) return c.writeError;
-      if (const std::uint32_t error = file.value->Write("new", 3)) return error;
-      return file.value->Close();
-    };
-    EXPECT_EQ(ReplaceFile(os, kTarget, 3, write), c.result);
+    os.RefuseNewFiles("C:\\windows", false);
+    os.WriteFileContents(kTarget, "the old content, longer");
+    os.RefuseNewFiles("C:\\windows", c.inPlace);
+    FaultyOs faulty(os);
+    c.fault(faulty);
+    EXPECT_EQ(ReplaceFileContents(faulty, kTarget, "new content"), c.result);
     EXPECT_EQ(os.ReadFileContents(kTarget), c.after);
-    EXPECT_FALSE(os.Exists(temporary));
-    ASSERT_FALSE(written.empty());
-    EXPECT_EQ(written.front(), temporary) << "the temporary file of this process comes first";
+    EXPECT_TRUE(os.FindFiles("C:\\windows\\*.tmp").value.empty());
+    EXPECT_EQ(os.OpenFileCount(), 0u);
+    if (c.result == oserr::kSuccess) {
+      EXPECT_TRUE(os.AllOnDisk()) << "a success is on the disk when the call returns";
+    }
   }
 
   // A target that does not exist yet is never written in place.
-  os.ClearFaults();
   os.RefuseNewFiles("C:\\windows");
-  EXPECT_EQ(ReplaceFile(os, "C:\\windows\\new.jpg", 3,
-                        [&](const std::string& path, bool overwrite) {
-                          return os.CopyFile(kTarget, path, !overwrite);
-                        }),
-            oserr::kAccessDenied);
+  EXPECT_EQ(ReplaceFileContents(os, "C:\\windows\\new.jpg", "new"), oserr::kAccessDenied);
   EXPECT_FALSE(os.Exists("C:\\windows\\new.jpg"));
+}
+
+// A file held by another writer throughout: the wait is bounded, and the
+// old content stays.
+TEST_F(RotationTest, AnInPlaceWriteWaitsForAnotherWriterOnlySoLong) {
+  os.WriteFileContents(kTarget, "old");
+  os.RefuseNewFiles("C:\\windows");
+  const auto held = os.HoldOpen(kTarget);
+  const std::uint32_t before = os.GetTickCount();
+  EXPECT_EQ(ReplaceFileContents(os, kTarget, "new"), oserr::kSharingViolation);
+  const std::uint32_t waited = os.GetTickCount() - before;
+  EXPECT_GE(waited, kWaitForOtherWriterMs);
+  EXPECT_LT(waited, kWaitForOtherWriterMs + 1000);
+  EXPECT_EQ(os.ReadFileContents(kTarget), "old");
+}
+
+// A picture that cannot be read whole is nothing to install, on either way.
+TEST_F(RotationTest, APictureReadOnlyInPartIsNotInstalled) {
+  os.MakeDirectory("C:\\Pics");
+  const std::string picture(100000, 'p');
+  os.WriteFileContents("C:\\Pics\\a.jpg", picture);
+  struct Case {
+    std::string what;
+    std::uint32_t readError;  // 0: the file seems to end early
+    bool inPlace;
+  };
+  const std::vector<Case> cases = {
+      {"a read fails part way", oserr::kReadFault, false},
+      {"a read fails part way, in place", oserr::kReadFault, true},
+      {"the file ends early", 0, false},
+      {"the file ends early, in place", 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    os.RefuseNewFiles("C:\\windows", false);
+    os.WriteFileContents(kTarget, "old picture");
+    os.RefuseNewFiles("C:\\windows", c.inPlace);
+    FaultyOs faulty(os);
+    faulty.FailReadsAfter(65536, c.readError);
+    EXPECT_EQ(InstallPicture(faulty, L"C:\\Pics\\a.jpg"), InstallOutcome::Kept);
+    EXPECT_EQ(os.ReadFileContents(kTarget), "old picture");
+    EXPECT_TRUE(os.FindFiles("C:\\windows\\*.tmp").value.empty());
+  }
+  FaultyOs whole(os);
+  EXPECT_EQ(InstallPicture(whole, L"C:\\Pics\\a.jpg"), InstallOutcome::Installed);
+  EXPECT_TRUE(os.ReadFileContents(kTarget) == picture);
 }
 
 TEST_F(RotationTest, AFullDiskLeavesThePictureAndTheSettingsWhole) {

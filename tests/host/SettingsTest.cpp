@@ -39,6 +39,8 @@ class BytesFile final : public OsFile {
     return 0;
   }
   std::uint32_t Write(const char*, std::size_t) override { return oserr::kAccessDenied; }
+  std::uint32_t SetEnd() override { return oserr::kAccessDenied; }
+  std::uint32_t Flush() override { return oserr::kAccessDenied; }
   std::uint32_t Close() override {
     ++log_->closes;
     return closeCode_;
@@ -319,7 +321,12 @@ TEST_F(SettingsOnMemory, FailuresLeaveNoFileOpen) {
   };
   const std::vector<Case> cases = {
       {"first write", [](MemoryOs& os) { os.FailWrite(1, oserr::kDiskFull); }, oserr::kDiskFull},
-      {"third write", [](MemoryOs& os) { os.FailWrite(3, oserr::kWriteFault); }, oserr::kWriteFault},
+      {"write in place",
+       [](MemoryOs& os) {
+         os.FailWrite(1, oserr::kWriteFault);
+         os.RefuseNewFiles("C:\\cfg");
+       },
+       oserr::kWriteFault},
       {"close", [](MemoryOs& os) { os.FailNextClose(oserr::kDiskFull); }, oserr::kDiskFull},
       {"read-only", [](MemoryOs& os) { os.SetAttributes("C:\\cfg\\Pix_rn.dat", attr::kReadOnly); },
        oserr::kAccessDenied},
@@ -339,6 +346,7 @@ TEST_F(SettingsOnMemory, FailuresLeaveNoFileOpen) {
     EXPECT_EQ(os_.ReadFileContents(path_), "old\r\n");
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"Pix_rn.dat"});
     os_.SetAttributes(path_, 0);
+    os_.RefuseNewFiles("C:\\cfg", false);
   }
 }
 

@@ -1,13 +1,18 @@
 // A machine that forwards every call to another one and fails the calls it
 // is told to, so that the same injected failure runs against the in-memory
-// machine and the real layer alike.
+// machine and the real layer alike. It can also end the program at any one
+// of its calls, as a kill or a power cut would: every call (files' included)
+// passes one gate that counts it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -15,187 +20,313 @@
 
 namespace pix::test {
 
+// Thrown through the program where it was ended; it is no std::exception,
+// so that none of the program's own guards takes it.
+struct ProcessEnded {};
+
 class FaultyOs final : public Os {
  public:
-  explicit FaultyOs(Os& inner) : inner_(inner), faults_(std::make_shared<Faults>()) {}
+  explicit FaultyOs(Os& inner) : inner_(inner), state_(std::make_shared<State>()) {}
 
   // The n-th Write from now (1 = the next one), on any file, fails with
   // `code` and writes nothing.
   void FailWrite(int n, std::uint32_t code) {
-    faults_->writesLeft = n;
-    faults_->writeCode = code;
+    state_->writesLeft = n;
+    state_->writeCode = code;
   }
   // The next Close of any file fails with `code`; the file is closed all the
   // same, as a failed CloseHandle leaves the handle closed.
-  void FailNextClose(std::uint32_t code) { faults_->closeCode = code; }
+  void FailNextClose(std::uint32_t code) { state_->closeCode = code; }
+  // The next Flush of any file fails with `code` and flushes nothing.
+  void FailNextFlush(std::uint32_t code) { state_->flushCode = code; }
+  // Reads of files opened from now on fail with `code` once `bytes` have
+  // been read from that file, as a bad sector or a dropped share does;
+  // `code` 0 makes them end early instead, as if the file ended there.
+  void FailReadsAfter(std::size_t bytes, std::uint32_t code) { readFault_ = std::pair{bytes, code}; }
   // The next MoveFileReplace fails with `code` and moves nothing.
   void FailNextMoveFileReplace(std::uint32_t code) { moveCode_ = code; }
   // The next OpenFile in `mode` fails with `code` and opens nothing; a fault
   // for OpenMode::Read also fails OpenFileForReadingWide.
   void FailNextOpen(OpenMode mode, std::uint32_t code) { openFault_ = std::pair{mode, code}; }
 
+  // Ends the program at its n-th call from its start (1 = the first): what
+  // `end` does to the machine is done first (nothing for a kill, a power
+  // cut), then ProcessEnded is thrown. A Write ended so writes half of its
+  // bytes first: the process dies inside it. From then on every call fails
+  // and reaches nothing, as the program's last destructors run.
+  void EndAtCall(std::size_t n, std::function<void()> end = {}) {
+    state_->endAt = n;
+    state_->end = std::move(end);
+  }
+  // The calls so far, and what the last one was.
+  std::size_t Calls() const { return state_->calls; }
+  bool Ended() const { return state_->ended; }
+  const std::string& LastCall() const { return state_->lastCall; }
+
   // How many injected failures have been handed out.
-  int FailuresGiven() const { return faults_->given; }
-
-  std::string ModuleFileName() override { return inner_.ModuleFileName(); }
-
-  OsResult<std::unique_ptr<OsFile>> OpenFile(const std::string& path, OpenMode mode) override {
-    if (auto refused = RefusedOpen(mode)) return std::move(*refused);
-    return Faulty(inner_.OpenFile(path, mode));
-  }
-  OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) override {
-    if (auto refused = RefusedOpen(OpenMode::Read)) return std::move(*refused);
-    return Faulty(inner_.OpenFileForReadingWide(path));
-  }
-
-  std::string GetCurrentDirectory() override { return inner_.GetCurrentDirectory(); }
-  std::uint32_t SetCurrentDirectory(const std::string& path) override {
-    return inner_.SetCurrentDirectory(path);
-  }
-  OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override {
-    ++enumerations_;
-    return inner_.FindFiles(pattern);
-  }
+  int FailuresGiven() const { return state_->given; }
   // How many enumerations reached the machine.
   int Enumerations() const { return enumerations_; }
-  std::uint32_t VisitFilesWide(const std::wstring& pattern, const EntryVisitor& visit) override {
-    ++enumerations_;
-    return inner_.VisitFilesWide(pattern, [&](const FoundEntry& entry) {
-      const auto shortName = shortNames_.find(std::wstring(entry.name));
-      visit({entry.name, shortName == shortNames_.end() ? entry.shortName : shortName->second,
-             entry.attributes});
-    });
-  }
   // The entry `name` is reported with the short name `shortName`, as a
   // volume with 8.3 names does (the in-memory machine has none).
   void ReportShortName(const std::wstring& name, const std::wstring& shortName) {
     shortNames_[name] = shortName;
   }
+
+  std::string ModuleFileName() override {
+    return Pass("ModuleFileName", [&] { return inner_.ModuleFileName(); });
+  }
+  OsResult<std::unique_ptr<OsFile>> OpenFile(const std::string& path, OpenMode mode) override {
+    return Pass("OpenFile", [&] {
+      if (auto refused = RefusedOpen(mode)) return std::move(*refused);
+      return Faulty(inner_.OpenFile(path, mode));
+    });
+  }
+  OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) override {
+    return Pass("OpenFileForReadingWide", [&] {
+      if (auto refused = RefusedOpen(OpenMode::Read)) return std::move(*refused);
+      return Faulty(inner_.OpenFileForReadingWide(path));
+    });
+  }
+  std::string GetCurrentDirectory() override {
+    return Pass("GetCurrentDirectory", [&] { return inner_.GetCurrentDirectory(); });
+  }
+  std::uint32_t SetCurrentDirectory(const std::string& path) override {
+    return Pass("SetCurrentDirectory", [&] { return inner_.SetCurrentDirectory(path); });
+  }
+  OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override {
+    return Pass("FindFiles", [&] {
+      ++enumerations_;
+      return inner_.FindFiles(pattern);
+    });
+  }
+  std::uint32_t VisitFilesWide(const std::wstring& pattern, const EntryVisitor& visit) override {
+    return Pass("VisitFilesWide", [&] {
+      ++enumerations_;
+      return inner_.VisitFilesWide(pattern, [&](const FoundEntry& entry) {
+        const auto shortName = shortNames_.find(std::wstring(entry.name));
+        visit({entry.name, shortName == shortNames_.end() ? entry.shortName : shortName->second,
+               entry.attributes});
+      });
+    });
+  }
   OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override {
-    return inner_.GetFileAttributes(path);
+    return Pass("GetFileAttributes", [&] { return inner_.GetFileAttributes(path); });
   }
   OsResult<std::uint32_t> GetFileAttributesWide(const std::wstring& path) override {
-    return inner_.GetFileAttributesWide(path);
+    return Pass("GetFileAttributesWide", [&] { return inner_.GetFileAttributesWide(path); });
   }
-  std::uint32_t GetLogicalDrives() override { return inner_.GetLogicalDrives(); }
-  DriveType GetDriveType(const std::string& root) override { return inner_.GetDriveType(root); }
+  std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
+    return Pass("SetFileAttributes", [&] { return inner_.SetFileAttributes(path, attributes); });
+  }
+  std::uint32_t GetLogicalDrives() override {
+    return Pass("GetLogicalDrives", [&] { return inner_.GetLogicalDrives(); });
+  }
+  DriveType GetDriveType(const std::string& root) override {
+    return Pass("GetDriveType", [&] { return inner_.GetDriveType(root); });
+  }
   OsResult<VolumeInfo> GetVolumeInformation(const std::string& root) override {
-    return inner_.GetVolumeInformation(root);
+    return Pass("GetVolumeInformation", [&] { return inner_.GetVolumeInformation(root); });
   }
   OsResult<std::string> GetNetworkConnection(const std::string& localName) override {
-    return inner_.GetNetworkConnection(localName);
+    return Pass("GetNetworkConnection", [&] { return inner_.GetNetworkConnection(localName); });
   }
-  std::uint32_t SetErrorMode(std::uint32_t mode) override { return inner_.SetErrorMode(mode); }
+  std::uint32_t SetErrorMode(std::uint32_t mode) override {
+    return Pass("SetErrorMode", [&] { return inner_.SetErrorMode(mode); });
+  }
   int CompareTextIgnoreCase(const std::string& a, const std::string& b) override {
-    return inner_.CompareTextIgnoreCase(a, b);
+    return Pass("CompareTextIgnoreCase", [&] { return inner_.CompareTextIgnoreCase(a, b); });
   }
   int CompareTextCaseSensitive(const std::string& a, const std::string& b) override {
-    return inner_.CompareTextCaseSensitive(a, b);
+    return Pass("CompareTextCaseSensitive", [&] { return inner_.CompareTextCaseSensitive(a, b); });
   }
-  std::string SortKeyIgnoreCase(const std::string& text) override { return inner_.SortKeyIgnoreCase(text); }
+  std::string SortKeyIgnoreCase(const std::string& text) override {
+    return Pass("SortKeyIgnoreCase", [&] { return inner_.SortKeyIgnoreCase(text); });
+  }
   void AppendSortKeyIgnoreCaseWide(std::wstring_view text, std::string& keys) override {
-    inner_.AppendSortKeyIgnoreCaseWide(text, keys);
+    Pass("AppendSortKeyIgnoreCaseWide", [&] { inner_.AppendSortKeyIgnoreCaseWide(text, keys); });
   }
-  std::string LowerCase(const std::string& text) override { return inner_.LowerCase(text); }
-  std::string UpperCase(const std::string& text) override { return inner_.UpperCase(text); }
-  std::wstring AnsiToWide(const std::string& text) override { return inner_.AnsiToWide(text); }
-  std::optional<std::string> WideToAnsi(const std::wstring& text) override { return inner_.WideToAnsi(text); }
-  LocalTime GetLocalTime() override { return inner_.GetLocalTime(); }
-  std::optional<std::int64_t> QueryPerformanceCounter() override { return inner_.QueryPerformanceCounter(); }
-  std::uint32_t GetTickCount() override { return inner_.GetTickCount(); }
-  std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
-    return inner_.SetFileAttributes(path, attributes);
+  std::string LowerCase(const std::string& text) override {
+    return Pass("LowerCase", [&] { return inner_.LowerCase(text); });
   }
-  std::uint32_t CurrentProcessId() override { return inner_.CurrentProcessId(); }
-  std::string GetWindowsDirectory() override { return inner_.GetWindowsDirectory(); }
+  std::string UpperCase(const std::string& text) override {
+    return Pass("UpperCase", [&] { return inner_.UpperCase(text); });
+  }
+  std::wstring AnsiToWide(const std::string& text) override {
+    return Pass("AnsiToWide", [&] { return inner_.AnsiToWide(text); });
+  }
+  std::optional<std::string> WideToAnsi(const std::wstring& text) override {
+    return Pass("WideToAnsi", [&] { return inner_.WideToAnsi(text); });
+  }
+  std::uint32_t CurrentProcessId() override {
+    return Pass("CurrentProcessId", [&] { return inner_.CurrentProcessId(); });
+  }
+  LocalTime GetLocalTime() override {
+    return Pass("GetLocalTime", [&] { return inner_.GetLocalTime(); });
+  }
+  std::optional<std::int64_t> QueryPerformanceCounter() override {
+    return Pass("QueryPerformanceCounter", [&] { return inner_.QueryPerformanceCounter(); });
+  }
+  std::uint32_t GetTickCount() override {
+    return Pass("GetTickCount", [&] { return inner_.GetTickCount(); });
+  }
+  std::string GetWindowsDirectory() override {
+    return Pass("GetWindowsDirectory", [&] { return inner_.GetWindowsDirectory(); });
+  }
   OsResult<std::uint64_t> GetFileSizeWide(const std::wstring& path) override {
-    return inner_.GetFileSizeWide(path);
+    return Pass("GetFileSizeWide", [&] { return inner_.GetFileSizeWide(path); });
   }
   OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override {
-    return inner_.GetDiskFreeSpace(folder);
+    return Pass("GetDiskFreeSpace", [&] { return inner_.GetDiskFreeSpace(folder); });
   }
-  std::uint32_t DeleteFile(const std::string& path) override { return inner_.DeleteFile(path); }
-  std::uint32_t CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
-    return inner_.CopyFile(from, to, failIfExists);
-  }
-  std::uint32_t CopyFileWide(const std::wstring& from, const std::wstring& to, bool failIfExists) override {
-    return inner_.CopyFileWide(from, to, failIfExists);
+  std::uint32_t DeleteFile(const std::string& path) override {
+    return Pass("DeleteFile", [&] { return inner_.DeleteFile(path); });
   }
   std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override {
-    if (moveCode_) {
-      const std::uint32_t code = *moveCode_;
-      moveCode_.reset();
-      ++faults_->given;
-      return code;
-    }
-    return inner_.MoveFileReplace(from, to);
+    return Pass("MoveFileReplace", [&] {
+      if (!moveCode_) return inner_.MoveFileReplace(from, to);
+      ++state_->given;
+      return std::exchange(moveCode_, std::nullopt).value();
+    });
   }
-  std::string GetDesktopWallpaper() override { return inner_.GetDesktopWallpaper(); }
+  void Sleep(std::uint32_t milliseconds) override {
+    Pass("Sleep", [&] { inner_.Sleep(milliseconds); });
+  }
+  std::string GetDesktopWallpaper() override {
+    return Pass("GetDesktopWallpaper", [&] { return inner_.GetDesktopWallpaper(); });
+  }
   std::uint32_t SetDesktopWallpaper(const std::string& path) override {
-    return inner_.SetDesktopWallpaper(path);
+    return Pass("SetDesktopWallpaper", [&] { return inner_.SetDesktopWallpaper(path); });
   }
   std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file, const std::string& directory,
                               int showCommand) override {
-    return inner_.ShellExecute(owner, file, directory, showCommand);
+    return Pass("ShellExecute", [&] { return inner_.ShellExecute(owner, file, directory, showCommand); });
   }
 
  private:
+  // Shared with the files handed out, which may outlive an arming call.
+  struct State {
+    int writesLeft = 0;  // 0: no write fault armed
+    std::uint32_t writeCode = 0;
+    std::optional<std::uint32_t> closeCode;
+    std::optional<std::uint32_t> flushCode;
+    int given = 0;
+
+    std::size_t calls = 0;
+    std::size_t endAt = 0;  // 0: the program is not ended
+    std::function<void()> end;
+    bool ended = false;
+    std::string lastCall;
+
+    // Counts a call; false once the program has ended. At the call it is
+    // to end at, `half` (a Write's first half) runs first, then the end.
+    bool Enter(const char* name, const std::function<void()>& half = {}) {
+      if (ended) return false;
+      ++calls;
+      lastCall = name;
+      if (calls != endAt) return true;
+      if (half) half();
+      ended = true;
+      if (end) end();
+      throw ProcessEnded{};
+    }
+  };
+
+  // What a call gives once the program has ended: a failure that reaches nothing.
+  template <class Result>
+  static Result Failure() {
+    if constexpr (std::is_void_v<Result>) {
+      return;
+    } else if constexpr (std::is_same_v<Result, std::uint32_t>) {
+      return oserr::kInvalidHandle;
+    } else if constexpr (requires(Result r) { r.error; }) {
+      Result failed{};
+      failed.error = oserr::kInvalidHandle;
+      return failed;
+    } else {
+      return Result{};
+    }
+  }
+
+  template <class Call>
+  auto Pass(const char* name, Call call) -> decltype(call()) {
+    if (!state_->Enter(name)) return Failure<decltype(call())>();
+    return call();
+  }
+
   std::optional<OsResult<std::unique_ptr<OsFile>>> RefusedOpen(OpenMode mode) {
     if (!openFault_ || openFault_->first != mode) return std::nullopt;
     const std::uint32_t code = openFault_->second;
     openFault_.reset();
-    ++faults_->given;
+    ++state_->given;
     return OsResult<std::unique_ptr<OsFile>>{nullptr, code};
   }
 
-  // Shared with the files handed out, which may outlive an arming call.
-  struct Faults {
-    int writesLeft = 0;  // 0: no write fault armed
-    std::uint32_t writeCode = 0;
-    std::optional<std::uint32_t> closeCode;
-    int given = 0;
-  };
-
   class FaultyFile final : public OsFile {
    public:
-    FaultyFile(std::unique_ptr<OsFile> inner, std::shared_ptr<Faults> faults)
-        : inner_(std::move(inner)), faults_(std::move(faults)) {}
+    FaultyFile(std::unique_ptr<OsFile> inner, std::shared_ptr<State> state,
+               std::optional<std::pair<std::size_t, std::uint32_t>> readFault)
+        : inner_(std::move(inner)), state_(std::move(state)), readFault_(readFault) {}
 
     std::uint32_t Read(char* buffer, std::size_t size, std::size_t& got) override {
-      return inner_->Read(buffer, size, got);
+      got = 0;
+      if (!state_->Enter("Read")) return oserr::kInvalidHandle;
+      if (readFault_) {
+        const auto [limit, code] = *readFault_;
+        if (read_ >= limit) return code;
+        size = std::min(size, limit - read_);
+      }
+      const std::uint32_t error = inner_->Read(buffer, size, got);
+      read_ += got;
+      return error;
     }
     std::uint32_t Write(const char* data, std::size_t size) override {
-      if (faults_->writesLeft > 0 && --faults_->writesLeft == 0) {
-        ++faults_->given;
-        return faults_->writeCode;
+      if (!state_->Enter("Write", [&] { inner_->Write(data, size / 2); })) return oserr::kInvalidHandle;
+      if (state_->writesLeft > 0 && --state_->writesLeft == 0) {
+        ++state_->given;
+        return state_->writeCode;
       }
       return inner_->Write(data, size);
     }
+    std::uint32_t SetEnd() override {
+      if (!state_->Enter("SetEnd")) return oserr::kInvalidHandle;
+      return inner_->SetEnd();
+    }
+    std::uint32_t Flush() override {
+      if (!state_->Enter("Flush")) return oserr::kInvalidHandle;
+      if (!state_->flushCode) return inner_->Flush();
+      ++state_->given;
+      return std::exchange(state_->flushCode, std::nullopt).value();
+    }
     std::uint32_t Close() override {
-      const std::uint32_t result = inner_->Close();
-      if (faults_->closeCode) {
-        const std::uint32_t code = *faults_->closeCode;
-        faults_->closeCode.reset();
-        ++faults_->given;
-        return code;
+      // A dead process's handles are closed by the system all the same.
+      if (!state_->Enter("Close")) {
+        inner_->Close();
+        return oserr::kInvalidHandle;
       }
-      return result;
+      const std::uint32_t result = inner_->Close();
+      if (!state_->closeCode) return result;
+      ++state_->given;
+      return std::exchange(state_->closeCode, std::nullopt).value();
     }
 
    private:
     std::unique_ptr<OsFile> inner_;
-    std::shared_ptr<Faults> faults_;
+    std::shared_ptr<State> state_;
+    std::optional<std::pair<std::size_t, std::uint32_t>> readFault_;
+    std::size_t read_ = 0;
   };
 
   OsResult<std::unique_ptr<OsFile>> Faulty(OsResult<std::unique_ptr<OsFile>> opened) {
     if (!opened) return opened;
-    return {std::make_unique<FaultyFile>(std::move(opened.value), faults_), oserr::kSuccess};
+    return {std::make_unique<FaultyFile>(std::move(opened.value), state_, readFault_), oserr::kSuccess};
   }
 
   Os& inner_;
-  std::shared_ptr<Faults> faults_;
+  std::shared_ptr<State> state_;
   std::optional<std::uint32_t> moveCode_;
   std::optional<std::pair<OpenMode, std::uint32_t>> openFault_;
+  std::optional<std::pair<std::size_t, std::uint32_t>> readFault_;
   int enumerations_ = 0;
   std::map<std::wstring, std::wstring> shortNames_;
 };
