@@ -50,8 +50,15 @@ class HeadlessBackend final : public ApplicationBackend,
   // PictureSource: the skin's pictures as the program loads them, the packed
   // ones from the files skin.rc builds into the program under their names,
   // the others drawn for their scale.
+  // Unpacked once per test program: a picture never changes once loaded,
+  // and tests that start the program hundreds of times need not unpack it
+  // each time.
   std::shared_ptr<const TPicture> Load(const std::string& name) override {
-    return LoadSkinPicture(name, [this](const char* resourceName) { return PackedFile(resourceName); });
+    static std::map<std::string, std::shared_ptr<const TPicture>> loaded;
+    auto& picture = loaded[name];
+    if (!picture)
+      picture = LoadSkinPicture(name, [this](const char* resourceName) { return PackedFile(resourceName); });
+    return picture;
   }
   // ScreenPointer
   PointerShape Shape() const override { return shape; }
