@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <initializer_list>
+#include <new>
 
 #include "core/Rotation.h"
 #include "platform/ListingShare.h"
@@ -179,6 +180,10 @@ void MainWindow::OnCreateWindow() {
       folderList.SetFolderPath(folder);
       pictures_.ApplyPath(folder);
     } catch (const Exception&) {
+      folderTaken = false;
+    } catch (const std::bad_alloc&) {
+      // A folder too large to list in this process is one that cannot be
+      // listed: no box at log-on.
       folderTaken = false;
     }
     const std::string delay = settings.ReadLine();

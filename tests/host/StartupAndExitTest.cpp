@@ -1,5 +1,6 @@
 // Start-up's settings load and the exit button's save, headless.
 #include "MainWindowFixture.h"
+#include "support/FaultyOs.h"
 
 namespace pix::test {
 namespace {
@@ -127,6 +128,23 @@ TEST_F(MainWindowTest, StartUpReadsThePictureFolderOnce) {
   EXPECT_EQ(exitCode, 0);
   EXPECT_EQ(os.ReadFileContents(kTarget), "JPEG a.jpg");
   EXPECT_EQ(os.Enumerations(), 1);
+}
+
+// Listing a huge folder may run out of memory in a 32-bit process: at
+// log-on that is a folder that cannot be listed, not an error box.
+TEST_F(MainWindowTest, AFolderTooLargeToListOpensTheWindowWithoutABox) {
+  Pictures("C:\\Pics", {"a.jpg"});
+  Settings({"C:\\Pics\\", "120", "1", "-1"});
+  FaultyOs faulty(os);
+  faulty.RunOutOfMemoryListing();
+  TApplication application(faulty, backend);
+  application.Initialize();
+  MainWindow& window = application.CreateForm<MainWindow>();
+  application.Run();
+  EXPECT_TRUE(backend.errorBoxes.empty()) << backend.errorBoxes.front().text;
+  EXPECT_EQ(window.delayLabel.Caption(), "0") << "no countdown: the window stays for the user";
+  EXPECT_EQ(window.ConfiguredDelay(), "120");
+  EXPECT_EQ(window.Mode(), kSequenceMode);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -39,6 +40,9 @@ class FaultyOs final : public Os {
   // been read from that file, as a bad sector or a dropped share does;
   // `code` 0 makes them end early instead, as if the file ended there.
   void FailReadsAfter(std::size_t bytes, std::uint32_t code) { readFault_ = std::pair{bytes, code}; }
+  // Every enumeration from now runs out of memory, as the listing of a huge
+  // folder may in a 32-bit process.
+  void RunOutOfMemoryListing() { outOfMemory_ = true; }
   // The next MoveFileReplace fails with `code` and moves nothing.
   void FailNextMoveFileReplace(std::uint32_t code) { moveCode_ = code; }
   // The next OpenFile in `mode` fails with `code` and opens nothing; a fault
@@ -95,12 +99,14 @@ class FaultyOs final : public Os {
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override {
     return Pass("FindFiles", [&] {
       ++enumerations_;
+      if (outOfMemory_) throw std::bad_alloc();
       return inner_.FindFiles(pattern);
     });
   }
   std::uint32_t VisitFilesWide(const std::wstring& pattern, const EntryVisitor& visit) override {
     return Pass("VisitFilesWide", [&] {
       ++enumerations_;
+      if (outOfMemory_) throw std::bad_alloc();
       return inner_.VisitFilesWide(pattern, [&](const FoundEntry& entry) {
         const auto shortName = shortNames_.find(std::wstring(entry.name));
         visit({entry.name, shortName == shortNames_.end() ? entry.shortName : shortName->second,
@@ -326,6 +332,7 @@ class FaultyOs final : public Os {
   std::optional<std::pair<OpenMode, std::uint32_t>> openFault_;
   std::optional<std::pair<std::size_t, std::uint32_t>> readFault_;
   int enumerations_ = 0;
+  bool outOfMemory_ = false;
   std::map<std::wstring, std::wstring> shortNames_;
 };
 
