@@ -24,13 +24,52 @@ void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& setting
       {settings.pictureFolder, settings.delay, SavedModeText(settings.mode), DecimalText(index)});
 }
 
+namespace {
+
+// Whether two files hold the same bytes: the lengths first, so that
+// pictures of other lengths cost one query each; the bytes only where they
+// are equal. A file that cannot be read is taken as different.
+bool SameContent(Os& os, const std::wstring& a, const std::wstring& b) {
+  const auto lengthA = os.GetFileSizeWide(a);
+  const auto lengthB = os.GetFileSizeWide(b);
+  if (!lengthA || !lengthB || lengthA.value != lengthB.value) return false;
+  auto fileA = os.OpenFileForReadingWide(a);
+  if (!fileA) return false;
+  auto fileB = os.OpenFileForReadingWide(b);
+  if (!fileB) return false;
+  constexpr std::size_t kChunk = 64 * 1024;
+  std::string chunkA(kChunk, '\0'), chunkB(kChunk, '\0');
+  for (std::uint64_t compared = 0; compared < lengthA.value;) {
+    std::size_t gotA = 0, gotB = 0;
+    if (fileA.value->Read(chunkA.data(), kChunk, gotA) || fileB.value->Read(chunkB.data(), kChunk, gotB) ||
+        gotA == 0 || gotA != gotB || chunkA.compare(0, gotA, chunkB, 0, gotB) != 0)
+      return false;
+    compared += gotA;
+  }
+  return true;
+}
+
+}  // namespace
+
 void PickAtRandom(Os& os, PictureFolder& pictures) {
   const auto counter = os.QueryPerformanceCounter();
   std::uint32_t state = counter ? static_cast<std::uint32_t>(*counter) : os.GetTickCount();
-  const auto count = static_cast<std::uint32_t>(pictures.Count());
+  const int count = pictures.Count();
   state = state * 134775813u + 1u;
-  const auto pick = static_cast<std::uint32_t>((static_cast<std::uint64_t>(count) * state) >> 32);
-  pictures.Select(static_cast<int>(pick));
+  const auto pick =
+      static_cast<int>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(count)) * state) >> 32);
+  pictures.Select(pick);
+  // The picture already installed would change nothing on the screen: the
+  // next one in the list goes instead, wrapping at the end. Where every one
+  // holds that picture, the pick stands.
+  const std::string target = TargetPicturePath(os);
+  if (target.empty() || count < 2) return;
+  const std::wstring installed = os.AnsiToWide(target);
+  for (int step = 0; step < count; ++step) {
+    pictures.Select((pick + step) % count);
+    if (!SameContent(os, pictures.SelectedFilePath(), installed)) return;
+  }
+  pictures.Select(pick);
 }
 
 std::string TargetPicturePath(Os& os) {

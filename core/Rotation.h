@@ -26,7 +26,10 @@ void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& setting
                      const RotationSettings& settings);
 
 // Selects a picture at random, seeded from the performance counter (the
-// tick count where there is none); nothing when the folder is empty.
+// tick count where there is none); nothing when the folder is empty. Where
+// the picture picked holds what Pix_Rn.jpg holds already, the next one that
+// differs goes instead (wrapping at the end), so that a run always changes
+// the picture on the screen where the folder has another.
 void PickAtRandom(Os& os, PictureFolder& pictures);
 
 enum class InstallOutcome : std::uint8_t {

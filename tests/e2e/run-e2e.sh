@@ -78,6 +78,23 @@ case_random_with_one_picture() {
   expect_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
 }
 
+# Two pictures and the random switch on: every run changes the picture, as
+# the one already installed is passed over.
+case_random_always_changes_the_picture() {
+  local dir run previous changes=0 runs=20
+  dir=$(new_case randomchange)
+  make_pictures "$dir/Pictures" one.jpg two.jpg
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  cp "$dir/Pictures/one.jpg" "$target"
+  for ((run = 1; run <= runs; run++)); do
+    previous=$(sha256sum <"$target")
+    expect_eq "exit code of run $run" "$(run_to_end "$dir")" 0
+    [[ $(sha256sum <"$target") != "$previous" ]] && changes=$((changes + 1))
+  done
+  echo "random runs that changed the picture: $changes of $runs"
+  expect_eq "runs that changed the picture" "$changes" "$runs"
+}
+
 case_delay_in_hexadecimal() {
   local dir
   dir=$(new_case hexdelay)

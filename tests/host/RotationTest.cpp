@@ -190,6 +190,44 @@ TEST_F(RotationTest, TheRandomPickFollowsItsGenerator) {
   }
 }
 
+// A random run changes the picture on the screen: a pick that holds what
+// Pix_Rn.jpg holds gives way to the next picture that differs.
+TEST_F(RotationTest, TheRandomPickPassesOverTheInstalledPicture) {
+  struct Case {
+    std::string what;
+    std::vector<std::string> contents;  // of a.jpg, b.jpg, ... in order
+    std::string installed;              // what Pix_Rn.jpg holds; "" for none
+    bool unreadablePick;                // the picked picture is held by another program
+    int picked;
+  };
+  // The counter 0 picks the first picture.
+  const std::vector<Case> cases = {
+      {"two pictures, the installed one picked", {"one", "two"}, "one", false, 1},
+      {"two pictures, the other one picked", {"two", "one"}, "one", false, 0},
+      {"one picture", {"one"}, "one", false, 0},
+      {"identical copies", {"one", "one", "one"}, "one", false, 0},
+      {"copies, then another", {"one", "one", "two"}, "one", false, 2},
+      {"the same length, other bytes", {"one", "two"}, "owe", false, 0},
+      {"a picture that cannot be read for the comparison is different", {"one", "two"}, "one", true, 0},
+      {"no installed picture", {"one", "two"}, "", false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (os.Exists("C:\\Pics")) os.Remove("C:\\Pics");
+    for (std::size_t i = 0; i < c.contents.size(); ++i)
+      os.WriteFileContents("C:\\Pics\\" + std::string(1, static_cast<char>('a' + i)) + ".jpg", c.contents[i]);
+    if (os.Exists(kTarget)) os.Remove(kTarget);
+    if (!c.installed.empty()) os.WriteFileContents(kTarget, c.installed);
+    pictures.emplace(os);
+    pictures->SetMask("*.jpg");
+    pictures->SetFolderPath("C:\\Pics");
+    os.SetPerformanceCounter(0);
+    const auto held = c.unreadablePick ? os.HoldOpen("C:\\Pics\\a.jpg") : nullptr;
+    PickAtRandom(os, *pictures);
+    EXPECT_EQ(pictures->SelectedIndex(), c.picked);
+  }
+}
+
 TEST_F(RotationTest, InstallationNeverLosesTheOldPicture) {
   struct Case {
     std::string what;
