@@ -73,7 +73,7 @@ bool RunProgram(Os& os, MemoryOs& clock, Scenario scenario) {
   HeadlessBackend backend;
   TApplication app(os, backend);
   app.Initialize();
-  MainWindow& window = app.CreateForm<MainWindow>();
+  auto& window = app.CreateForm<MainWindow>();
   app.Run();
   try {
     if (scenario == Scenario::Save) {

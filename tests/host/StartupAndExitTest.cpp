@@ -139,7 +139,7 @@ TEST_F(MainWindowTest, AFolderTooLargeToListOpensTheWindowWithoutABox) {
   faulty.RunOutOfMemoryListing();
   TApplication application(faulty, backend);
   application.Initialize();
-  MainWindow& window = application.CreateForm<MainWindow>();
+  auto& window = application.CreateForm<MainWindow>();
   application.Run();
   EXPECT_TRUE(backend.errorBoxes.empty()) << backend.errorBoxes.front().text;
   EXPECT_EQ(window.delayLabel.Caption(), "0") << "no countdown: the window stays for the user";

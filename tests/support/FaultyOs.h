@@ -270,7 +270,7 @@ class FaultyOs final : public Os {
    public:
     FaultyFile(std::unique_ptr<OsFile> inner, std::shared_ptr<State> state,
                std::optional<std::pair<std::size_t, std::uint32_t>> readFault)
-        : inner_(std::move(inner)), state_(std::move(state)), readFault_(readFault) {}
+        : inner_(std::move(inner)), state_(std::move(state)), readFault_(std::move(readFault)) {}
 
     std::uint32_t Read(char* buffer, std::size_t size, std::size_t& got) override {
       got = 0;
