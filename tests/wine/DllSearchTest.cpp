@@ -272,6 +272,8 @@ struct WindowSearch {
 };
 
 BOOL CALLBACK StopAtShownWindow(HWND window, LPARAM parameter) {
+  // EnumWindows hands its parameter over as an integer.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   auto* const search = reinterpret_cast<WindowSearch*>(parameter);
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
