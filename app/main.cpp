@@ -5,9 +5,12 @@
 #include "app/MainWindow.h"
 #include "backend/Win32Backend.h"
 #include "components/Application.h"
+#include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Os.h"
 
 int main() {
+  // Before anything can load a library by name.
+  pix::win32::RestrictDllSearchToSystemFolder();
   try {
     pix::Win32Os os;
     pix::win32::Win32Backend backend;

@@ -7,6 +7,7 @@
 #include "platform/win32/NoNameMacros.h"
 
 #include "help/HelpText.h"
+#include "platform/win32/DllSearch.h"
 #include "platform/win32/Handles.h"
 
 #include <exception>
@@ -288,6 +289,8 @@ bool ShowOpenWindow() {
 
 // The parameters keep the names winbase.h declares them with.
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nShowCmd) {
+  // Before anything can load a library by name.
+  pix::win32::RestrictDllSearchToSystemFolder();
   using namespace pix::help;
   try {
     const pix::win32::UniqueHandle running(::CreateMutexW(nullptr, FALSE, kInstanceName));
