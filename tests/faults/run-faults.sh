@@ -4,9 +4,10 @@
 # Each case breaks something and states what must hold afterwards: the old
 # Pix_Rn.jpg intact where nothing was installed, the settings file whole,
 # and an exit code of 0, or the error box with the table's message and the
-# program still answering. Full disks are small tmpfs volumes, and folders
-# that take no new file are made so with `chattr +i`. Prints "survived N of
-# M" and "faults: N passed, N failed".
+# program still answering. Full disks are small tmpfs volumes, folders that
+# take no new file are made so with `chattr +i`, and a slow or failing share
+# of pictures is a FUSE file system of the suite's own (picture-share.py).
+# Prints "survived N of M" and "faults: N passed, N failed".
 #
 # With the argument "standard-user" every case runs as a standard user of
 # Windows has it: the Windows directory and the program's folder take no new
@@ -40,6 +41,7 @@ faults_tidy() {
 VOLUMES=()        # mount points, the last mounted last
 IMMUTABLE=()      # folders to make mutable again
 DRIVE_LINKS=()    # drive letters mapped for the case
+SHARES=()         # picture shares: "PID MOUNT POINT"
 
 mount_volume() {
   local point=$1 kib=$2
@@ -52,6 +54,7 @@ refuse_new_files() { chattr +i "$1" && IMMUTABLE+=("$1"); }
 fill_volume() { dd if=/dev/zero of="$1/filler" bs=4096 status=none 2>/dev/null || true; }
 release_volumes() {
   local i
+  stop_shares
   for i in "${IMMUTABLE[@]}"; do chattr -i "$i" 2>/dev/null; done
   for i in "${DRIVE_LINKS[@]}"; do rm -f "$i"; done
   # A Wine process that has just ended may hold the volume a moment longer.
@@ -86,6 +89,38 @@ windows_on_a_small_volume() {
   mount --bind "$small/windows" "$windows" || return 1
   VOLUMES+=("$windows")
 }
+
+# --- shares of pictures that misbehave -----------------------------------------
+# A FUSE file system (picture-share.py) mounted as a case's picture folder
+# shows one picture, the content of a file outside the prefix, and serves it
+# slowly or fails part way; it records each read in its log.
+
+# serve_picture MOUNT_POINT SOURCE LOG [--delay SECONDS] [--fail-past BYTES]
+serve_picture() {
+  local point=$1 source=$2 log=$3
+  shift 3
+  mkdir -p "$point"
+  : >"$log"
+  /usr/bin/python3 "$here/picture-share.py" "$source" "$point" "$log" "$@" 2>>"$GUI_SCRATCH/picture-share.log" &
+  SHARES+=("$! $point")
+  gui_poll 20 test -f "$point/$(basename "$source")"
+}
+_process_ended() { ! kill -0 "$1" 2>/dev/null; }
+# Unmounts every share, and ends its server should it not end by itself.
+stop_shares() {
+  local share pid point
+  for share in "${SHARES[@]}"; do
+    pid=${share%% *} point=${share#* }
+    if mountpoint -q "$point"; then
+      gui_poll 10 fusermount -u "$point" 2>/dev/null || umount -l "$point" 2>/dev/null
+    fi
+    gui_poll 10 _process_ended "$pid" || kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  SHARES=()
+}
+# Whether the log of a share shows a read at or past an offset.
+share_read_past() { awk -v past="$2" '$1 == "read" && $2 >= past { found = 1 } END { exit !found }' "$1"; }
 
 # Random bytes, so that no two pictures are alike.
 random_file() { head -c "$2" /dev/urandom >"$1"; }
@@ -475,6 +510,63 @@ case_simultaneous_runs_with_large_pictures() {
     [[ -n $whole ]] || case_failures+=("round $round: Pix_Rn.jpg is none of the pictures ($(describe_picture "$target" "${dirs[@]/%//Pictures/large.jpg}"))")
     no_temporary_files "$drive_c/windows"
   done
+}
+
+# --- runs ended or starved while they read the picture ------------------------------
+
+# Log-off, shutdown or the task manager end a run at any point, here while
+# the picture still comes from a slow share, as TerminateProcess does: no
+# more of the program runs and the system closes its handles. SIGKILL of its
+# Wine process is that (Wine's TERM handling would still run code of the
+# process). Pix_Rn.jpg is the old picture, whole. A run ended so deletes
+# nothing: where it renames a file of its own over Pix_Rn.jpg, that
+# temporary file (Pix_Rn.jpg.<process id>.tmp) may stay, and only that one.
+case_run_ended_while_the_picture_comes_from_a_slow_share() {
+  local dir pid log=$GUI_SCRATCH/slow-share.log
+  dir=$(new_case slowshare)
+  random_file "$GUI_SCRATCH/slow.jpg" $((8 * 1024 * 1024))
+  random_file "$target" 100000
+  cp "$target" "$dir/old.jpg"
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  serve_picture "$dir/Pictures" "$GUI_SCRATCH/slow.jpg" "$log" --delay 0.025 ||
+    { case_failures+=("the slow share did not come up"); return; }
+  standard_user_folders "$dir" || { case_failures+=("the folders were not locked"); return; }
+  pix_wine_launch "$dir" /dev/null "$(win_path "$dir")\\Pix_Rn.exe"
+  pid=$PIX_WINE_PID
+  # Part way: the reads have passed the first MiB of eight.
+  if gui_poll 120 share_read_past "$log" 1048576; then
+    kill -KILL "$pid"
+  else
+    case_failures+=("the run did not read the picture (reads: $(grep -c '^read' "$log"))")
+  fi
+  gui_poll 20 pix_wine_ended "$pid" || case_failures+=("the run did not end")
+  pix_wine_end "$pid"
+  expect_old_picture "$dir/old.jpg" "$GUI_SCRATCH/slow.jpg"
+  local left
+  left=$(find "$drive_c/windows" -maxdepth 1 -name '*.tmp' -printf '%f ' 2>/dev/null)
+  if [[ -n $left && -z $PIX_STANDARD_USER && $left =~ ^Pix_Rn\.jpg\.[0-9]+\.tmp\ $ ]]; then
+    rm -f "$drive_c/windows/${left% }" # the ended run's own, which nothing else removes
+    left=
+  fi
+  expect_eq "temporary files left in $drive_c/windows" "$left" ""
+}
+
+# A picture that cannot be read past its first MiB of four (a bad sector, a
+# share that drops): the run ends as usual and Pix_Rn.jpg stays the old
+# picture, whole, with no temporary file left.
+case_picture_unreadable_past_1_mb_is_not_installed() {
+  local dir log=$GUI_SCRATCH/failing-share.log
+  dir=$(new_case unreadable)
+  random_file "$GUI_SCRATCH/unreadable.jpg" $((4 * 1024 * 1024))
+  random_file "$target" 100000
+  cp "$target" "$dir/old.jpg"
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  serve_picture "$dir/Pictures" "$GUI_SCRATCH/unreadable.jpg" "$log" --fail-past 1048576 ||
+    { case_failures+=("the failing share did not come up"); return; }
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  gui_expect "the run read up to the part that fails" grep -q ' EIO$' "$log"
+  expect_old_picture "$dir/old.jpg" "$GUI_SCRATCH/unreadable.jpg"
+  no_temporary_files "$drive_c/windows"
 }
 
 # Another program may read the settings file but not write it while the
