@@ -105,7 +105,8 @@ serve_picture() {
   SHARES+=("$! $point")
   gui_poll 20 test -f "$point/$(basename "$source")"
 }
-_process_ended() { ! kill -0 "$1" 2>/dev/null; }
+# Ended, or ended and not yet waited for.
+_process_ended() { [[ ! -e /proc/$1 ]] || grep -q '^State:[[:space:]]*Z' "/proc/$1/status" 2>/dev/null; }
 # Unmounts every share, and ends its server should it not end by itself.
 stop_shares() {
   local share pid point
