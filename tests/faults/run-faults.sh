@@ -99,6 +99,8 @@ windows_on_a_small_volume() {
 serve_picture() {
   local point=$1 source=$2 log=$3
   shift 3
+  # One left by a suite that was killed outright.
+  ! mountpoint -q "$point" 2>/dev/null || umount -l "$point"
   mkdir -p "$point"
   : >"$log"
   /usr/bin/python3 "$here/picture-share.py" "$source" "$point" "$log" "$@" 2>>"$GUI_SCRATCH/picture-share.log" &
