@@ -100,7 +100,7 @@ serve_picture() {
   local point=$1 source=$2 log=$3
   shift 3
   # One left by a suite that was killed outright.
-  ! mountpoint -q "$point" 2>/dev/null || umount -l "$point"
+  ! findmnt -rn --mountpoint "$point" >/dev/null || umount -l "$point"
   mkdir -p "$point"
   : >"$log"
   /usr/bin/python3 "$here/picture-share.py" "$source" "$point" "$log" "$@" 2>>"$GUI_SCRATCH/picture-share.log" &
@@ -114,7 +114,8 @@ stop_shares() {
   local share pid point
   for share in "${SHARES[@]}"; do
     pid=${share%% *} point=${share#* }
-    if mountpoint -q "$point"; then
+    # The mount table, not the mount point, which a dead server leaves unreadable.
+    if findmnt -rn --mountpoint "$point" >/dev/null; then
       gui_poll 10 fusermount -u "$point" 2>/dev/null || umount -l "$point" 2>/dev/null
     fi
     gui_poll 10 _process_ended "$pid" || kill -KILL "$pid" 2>/dev/null
