@@ -4,7 +4,17 @@
 # Each case breaks something and states what must hold afterwards: the old
 # Pix_Rn.jpg intact where nothing was installed, the settings file whole,
 # and an exit code of 0, or the error box with the table's message and the
-# program still answering. Prints "survived N of M".
+# program still answering. Full disks are small tmpfs volumes, folders that
+# take no new file are made so with `chattr +i`, and a slow or failing share
+# of pictures is a FUSE file system of the suite's own (picture-share.py).
+# Prints "survived N of M" and "faults: N passed, N failed".
+#
+# With the argument "standard-user" every case runs as a standard user of
+# Windows has it: the Windows directory and the program's folder take no new
+# file, so the program writes Pix_Rn.jpg and Pix_rn.dat in place (see
+# standard_user_folders); it prints "faults-standard-user: N passed, N failed".
+#
+# Needs root, a display and the prefix (scripts/common.sh); run by scripts/test.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/common.sh"
@@ -12,6 +22,11 @@ source "$here/../lib/wine-driver.sh"
 trap 'release_volumes; gui_cleanup' EXIT
 
 pix_cases_init faults
+suite=faults
+if [[ ${1:-} == standard-user ]]; then
+  PIX_STANDARD_USER=yes
+  suite=faults-standard-user
+fi
 PIX_CASE_CLEANUP=faults_tidy
 faults_tidy() {
   release_volumes
@@ -26,6 +41,7 @@ faults_tidy() {
 VOLUMES=()        # mount points, the last mounted last
 IMMUTABLE=()      # folders to make mutable again
 DRIVE_LINKS=()    # drive letters mapped for the case
+SHARES=()         # picture shares: "PID MOUNT POINT"
 
 mount_volume() {
   local point=$1 kib=$2
@@ -38,6 +54,7 @@ refuse_new_files() { chattr +i "$1" && IMMUTABLE+=("$1"); }
 fill_volume() { dd if=/dev/zero of="$1/filler" bs=4096 status=none 2>/dev/null || true; }
 release_volumes() {
   local i
+  stop_shares
   for i in "${IMMUTABLE[@]}"; do chattr -i "$i" 2>/dev/null; done
   for i in "${DRIVE_LINKS[@]}"; do rm -f "$i"; done
   # A Wine process that has just ended may hold the volume a moment longer.
@@ -73,6 +90,42 @@ windows_on_a_small_volume() {
   VOLUMES+=("$windows")
 }
 
+# --- shares of pictures that misbehave -----------------------------------------
+# A FUSE file system (picture-share.py) mounted as a case's picture folder
+# shows one picture, the content of a file outside the prefix, and serves it
+# slowly or fails part way; it records each read in its log.
+
+# serve_picture MOUNT_POINT SOURCE LOG [--delay SECONDS] [--fail-past BYTES]
+serve_picture() {
+  local point=$1 source=$2 log=$3
+  shift 3
+  # One left by a suite that was killed outright.
+  ! findmnt -rn --mountpoint "$point" >/dev/null || umount -l "$point"
+  mkdir -p "$point"
+  : >"$log"
+  /usr/bin/python3 "$here/picture-share.py" "$source" "$point" "$log" "$@" 2>>"$GUI_SCRATCH/picture-share.log" &
+  SHARES+=("$! $point")
+  gui_poll 20 test -f "$point/$(basename "$source")"
+}
+# Ended, or ended and not yet waited for.
+_process_ended() { [[ ! -e /proc/$1 ]] || grep -q '^State:[[:space:]]*Z' "/proc/$1/status" 2>/dev/null; }
+# Unmounts every share, and ends its server should it not end by itself.
+stop_shares() {
+  local share pid point
+  for share in "${SHARES[@]}"; do
+    pid=${share%% *} point=${share#* }
+    # The mount table, not the mount point, which a dead server leaves unreadable.
+    if findmnt -rn --mountpoint "$point" >/dev/null; then
+      gui_poll 10 fusermount -u "$point" 2>/dev/null || umount -l "$point" 2>/dev/null
+    fi
+    gui_poll 10 _process_ended "$pid" || kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  SHARES=()
+}
+# Whether the log of a share shows a read at or past an offset.
+share_read_past() { awk -v past="$2" '$1 == "read" && $2 >= past { found = 1 } END { exit !found }' "$1"; }
+
 # Random bytes, so that no two pictures are alike.
 random_file() { head -c "$2" /dev/urandom >"$1"; }
 no_temporary_files() {
@@ -80,26 +133,53 @@ no_temporary_files() {
   left=$(find "$1" -maxdepth 1 -name '*.tmp' -printf '%f ' 2>/dev/null)
   expect_eq "temporary files left in $1" "$left" ""
 }
+# What a picture file holds, for a failure's message: its length, and which
+# of the given files it is the start of, or else begins as.
+describe_picture() {
+  local file=$1 length candidate name begins=
+  shift
+  length=$(stat -c %s "$file" 2>/dev/null) || { echo "missing"; return; }
+  for candidate in "$@"; do
+    name=${candidate#"$root/"}
+    [[ $name != "$candidate" ]] || name=$(basename "$candidate")
+    if cmp -s -n "$length" "$file" "$candidate"; then
+      echo "$length bytes, the start of $name ($(stat -c %s "$candidate") bytes)"
+      return
+    fi
+    [[ -n $begins ]] || ! cmp -s -n 65536 "$file" "$candidate" || begins=", begins as $name"
+  done
+  echo "$length bytes$begins"
+}
+expect_old_picture() {
+  local old=$1
+  shift
+  cmp -s "$target" "$old" ||
+    case_failures+=("Pix_Rn.jpg is not the old picture: $(describe_picture "$target" "$@") (the old one has $(stat -c %s "$old"))")
+}
+
 holder=$PIX_BUILD/win32/tests/e2e/pix_hold_file.exe
 HOLDER_PID=
+# The holder's signals, "held" and "release", in a folder of their own.
+signals=$root/signals
 
 # Another program holds a file open ("read": it lets others read it).
 hold_file() {
   local file=$1 share=$2
-  rm -f "$(dirname "$file")/held" "$(dirname "$file")/release"
-  pix_wine_launch "$(dirname "$file")" /dev/null "$holder" "$(win_path "$file")" "$share"
+  mkdir -p "$signals"
+  rm -f "$signals/held" "$signals/release"
+  pix_wine_launch "$(dirname "$file")" /dev/null "$holder" "$(win_path "$file")" "$share" "$(win_path "$signals")"
   HOLDER_PID=$PIX_WINE_PID
-  gui_poll test -f "$(dirname "$file")/held"
+  gui_poll test -f "$signals/held"
 }
 # The holder lets go once "release" appears, and ends.
 release_file() {
-  touch "$(dirname "$1")/release"
+  touch "$signals/release"
   if [[ -n $HOLDER_PID ]]; then
     gui_poll pix_wine_ended "$HOLDER_PID" || pix_log "the holder did not end; it is ended"
     pix_wine_end "$HOLDER_PID"
   fi
   HOLDER_PID=
-  rm -f "$(dirname "$1")/held" "$(dirname "$1")/release"
+  rm -f "$signals/held" "$signals/release"
 }
 
 stored_index_is() { [[ $(sed -n 4p "$1/Pix_rn.dat" | tr -d '\r') == "$2" ]]; }
@@ -267,7 +347,8 @@ case_folder_removed_before_the_installation() {
   local dir
   dir=$(new_case folderremoved)
   countdown_then "$dir" 0 || { case_failures+=("the window did not open"); return; }
-  rm -rf "$dir/Pictures"
+  # A standard user's pictures lie in a folder of their own, which takes the removal.
+  unlocked "$dir" rm -rf "$dir/Pictures"
   gui_wait_end
   expect_eq "exit code" "$GUI_EXIT" 0
   expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
@@ -323,6 +404,7 @@ case_stale_temporary_folder_beside_pix_rn_jpg() {
   expect_eq "exit code" "$(run_to_end "$dir")" 0
   expect_same_file "installed picture" "$target" "$dir/Pictures/a.jpg"
   expect_eq "the stale folder" "$(test -d "$target.tmp" && echo kept)" kept
+  standard_user_release # the folder goes as it came, by an administrator
   rmdir "$target.tmp"
 }
 
@@ -397,17 +479,25 @@ case_full_disk_and_a_program_folder_refusing_new_files() {
 
 # Runs started together, each with a large picture of its own, all install
 # over the same Pix_Rn.jpg: it ends as one of them, whole, and no run's
-# temporary file stays.
+# temporary file stays. As a standard user's they all write the one file in
+# place, where a run that finds it busy may keep the old picture: then it
+# may also end as the old one. In place the runs meet at one file, not at a
+# rename, and a mixture shows only in some rounds: five of them.
 case_simultaneous_runs_with_large_pictures() {
-  local round runs=6 i pids=() dirs=()
+  local round rounds=3 runs=6 i pids=() dirs=()
   for i in $(seq 1 $runs); do
     dirs+=("$(new_case "simultaneous$i")")
     mkdir -p "${dirs[i - 1]}/Pictures"
     random_file "${dirs[i - 1]}/Pictures/large.jpg" $((30 * 1024 * 1024 + i))
     write_settings "${dirs[i - 1]}" "$(win_path "${dirs[i - 1]}/Pictures")\\" 1 0 -1
   done
-  for round in 1 2 3; do
+  if [[ -n $PIX_STANDARD_USER ]]; then
+    rounds=5
+    standard_user_folders "${dirs[@]}" || { case_failures+=("the folders were not locked"); return; }
+  fi
+  for round in $(seq 1 $rounds); do
     old_picture
+    cp "$target" "$GUI_SCRATCH/old.jpg"
     pids=()
     for i in $(seq 1 $runs); do
       pix_wine_launch "${dirs[i - 1]}" /dev/null "$(win_path "${dirs[i - 1]}")\\Pix_Rn.exe"
@@ -420,9 +510,68 @@ case_simultaneous_runs_with_large_pictures() {
     for i in $(seq 1 $runs); do
       cmp -s "$target" "${dirs[i - 1]}/Pictures/large.jpg" && whole=$i
     done
-    [[ -n $whole ]] || case_failures+=("round $round: Pix_Rn.jpg is none of the pictures")
+    [[ -n $PIX_STANDARD_USER ]] && cmp -s "$target" "$GUI_SCRATCH/old.jpg" && whole=old
+    [[ -n $whole ]] || case_failures+=("round $round: Pix_Rn.jpg is none of the pictures ($(describe_picture "$target" "${dirs[@]/%//Pictures/large.jpg}"))")
     no_temporary_files "$drive_c/windows"
   done
+}
+
+# --- runs ended or starved while they read the picture ------------------------------
+
+# Log-off, shutdown or the task manager end a run at any point, here while
+# the picture still comes from a slow share, as TerminateProcess does: no
+# more of the program runs and the system closes its handles. SIGKILL of its
+# Wine process is that (Wine's TERM handling would still run code of the
+# process). Pix_Rn.jpg is the old picture, whole. A run ended so deletes
+# nothing: where it renames a file of its own over Pix_Rn.jpg, that
+# temporary file (Pix_Rn.jpg.<process id>.tmp) may stay, and only that one.
+case_run_ended_while_the_picture_comes_from_a_slow_share() {
+  local dir pid log=$GUI_SCRATCH/slow-share.log
+  dir=$(new_case slowshare)
+  random_file "$GUI_SCRATCH/slow.jpg" $((8 * 1024 * 1024))
+  random_file "$target" 100000
+  cp "$target" "$dir/old.jpg"
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  serve_picture "$dir/Pictures" "$GUI_SCRATCH/slow.jpg" "$log" --delay 0.025 ||
+    { case_failures+=("the slow share did not come up"); return; }
+  standard_user_folders "$dir" || { case_failures+=("the folders were not locked"); return; }
+  pix_wine_launch "$dir" /dev/null "$(win_path "$dir")\\Pix_Rn.exe"
+  pid=$PIX_WINE_PID
+  # Part way: the reads have passed the first MiB of eight.
+  if gui_poll 120 share_read_past "$log" 1048576; then
+    kill -KILL "$pid"
+    # Quiet: the shell reports the kill where it notices the end.
+    { gui_poll 20 pix_wine_ended "$pid" || case_failures+=("the killed run did not end"); } 2>/dev/null
+  else
+    case_failures+=("the run did not read the picture (reads: $(grep -c '^read' "$log"))")
+  fi
+  pix_wine_end "$pid"
+  expect_old_picture "$dir/old.jpg" "$GUI_SCRATCH/slow.jpg"
+  local left
+  left=$(find "$drive_c/windows" -maxdepth 1 -name '*.tmp' -printf '%f ' 2>/dev/null)
+  if [[ -n $left && -z $PIX_STANDARD_USER && $left =~ ^Pix_Rn\.jpg\.[0-9]+\.tmp\ $ ]]; then
+    rm -f "$drive_c/windows/${left% }" # the ended run's own, which nothing else removes
+    left=
+  fi
+  expect_eq "temporary files left in $drive_c/windows" "$left" ""
+}
+
+# A picture that cannot be read past its first MiB of four (a bad sector, a
+# share that drops): the run ends as usual and Pix_Rn.jpg stays the old
+# picture, whole, with no temporary file left.
+case_picture_unreadable_past_1_mb_is_not_installed() {
+  local dir log=$GUI_SCRATCH/failing-share.log
+  dir=$(new_case unreadable)
+  random_file "$GUI_SCRATCH/unreadable.jpg" $((4 * 1024 * 1024))
+  random_file "$target" 100000
+  cp "$target" "$dir/old.jpg"
+  write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
+  serve_picture "$dir/Pictures" "$GUI_SCRATCH/unreadable.jpg" "$log" --fail-past 1048576 ||
+    { case_failures+=("the failing share did not come up"); return; }
+  expect_eq "exit code" "$(run_to_end "$dir")" 0
+  gui_expect "the run read up to the part that fails" grep -q ' EIO$' "$log"
+  expect_old_picture "$dir/old.jpg" "$GUI_SCRATCH/unreadable.jpg"
+  no_temporary_files "$drive_c/windows"
 }
 
 # Another program may read the settings file but not write it while the
@@ -474,7 +623,7 @@ case_picture_names_outside_the_code_page() {
 }
 
 # The suite's own count line and the one the test command reads.
-pix_run_cases faults
+pix_run_cases "$suite"
 code=$?
 echo "survived $PIX_CASES_PASSED of $((PIX_CASES_PASSED + PIX_CASES_FAILED))"
 exit $code

@@ -173,10 +173,12 @@ WIN_Y=0
 WIN_WIDTH=0
 WIN_HEIGHT=0
 
-# Ends what is left of the programs and removes the library's files.
+# Ends what is left of the programs, lets the folders a standard user's run
+# locked take new files again and removes the library's files.
 gui_cleanup() {
   gui_stop
   pix_wine_end_all
+  standard_user_release
   # Never into a volume a suite mounted under it, whatever that holds.
   rm -rf --one-file-system "$GUI_SCRATCH"
 }
@@ -228,6 +230,7 @@ gui_start() {
     GUI_DIR=$1
     GUI_WIN_DIR=$(win_path "$1")
   fi
+  standard_user_folders "$GUI_DIR" || return 1
   local log=/dev/null settings=()
   if [[ ${2:-} == relay ]]; then
     wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
@@ -451,8 +454,74 @@ pix_cases_init() {
   target=$drive_c/windows/Pix_Rn.jpg
   root=$drive_c/$1
   PIX_CASE_CLEANUP=pix_cases_tidy
+  # A suite that was killed outright could not lift its flags.
+  standard_user_release
 }
-pix_cases_tidy() { rm -f "$target.tmp"; }
+pix_cases_tidy() {
+  standard_user_release
+  rm -f "$target.tmp"
+}
+
+# --- the standard user's folders ---------------------------------------------------
+# A standard user of Windows may write Pix_Rn.jpg and Pix_rn.dat, which the
+# installer made and let the Users group modify, but may create nothing
+# beside them: neither the Windows directory nor the program's folder takes
+# a new file, so every write of the program goes in place. The suites run as
+# root, where both folders take anything; run with PIX_STANDARD_USER set
+# (their argument "standard-user"), they stage the standard user's folders
+# with `chattr +i`, which refuses new entries in a folder and leaves the
+# files in it writable and its subfolders as they are. The folders stay so
+# from the first start of the program in a case to the case's end.
+PIX_STANDARD_USER=
+# Outside the scratch folder, so that the next suite finds the folders a
+# killed one left locked.
+PIX_LOCKED_FOLDERS=$PIX_BUILD/standard-user-locked-folders
+
+# Locks the Windows directory and the given program folders as a standard
+# user finds them, when the suite runs as one; Pix_Rn.jpg is staged first
+# when it is missing, as the installer would have made it.
+# standard_user_folders [FOLDER...]
+standard_user_folders() {
+  [[ -n $PIX_STANDARD_USER ]] || return 0
+  [[ -f $target ]] || old_picture
+  local folder
+  for folder in "$drive_c/windows" "$@"; do
+    # Noted first: an interrupted suite lifts whatever it may have locked.
+    echo "$folder" >>"$PIX_LOCKED_FOLDERS"
+    chattr +i "$folder" || {
+      pix_log "cannot make $folder refuse new files"
+      return 1
+    }
+  done
+}
+
+# Lets every folder locked since the last call take new files again.
+standard_user_release() {
+  [[ -f $PIX_LOCKED_FOLDERS ]] || return 0
+  local folder
+  while IFS= read -r folder; do
+    [[ ! -d $folder ]] || chattr -i "$folder" 2>/dev/null || pix_log "cannot unlock $folder"
+  done < <(sort -u "$PIX_LOCKED_FOLDERS")
+  rm -f "$PIX_LOCKED_FOLDERS"
+}
+
+# Runs a command with a locked folder open for a moment, for what a case
+# changes beside the running program that a real user would change in a
+# folder of their own: unlocked FOLDER COMMAND [ARGUMENT...]
+unlocked() {
+  local folder=$1 code=0 locked=
+  shift
+  [[ $(lsattr -d "$folder" 2>/dev/null | cut -d' ' -f1) == *i* ]] && locked=yes
+  [[ -z $locked ]] || chattr -i "$folder"
+  "$@" || code=$?
+  [[ -z $locked ]] || chattr +i "$folder"
+  return $code
+}
+
+# Cases that the standard user's run leaves out, each named right after its
+# definition with the reason: standard_user_leaves_out NAME
+PIX_LEFT_OUT_AS_STANDARD_USER=()
+standard_user_leaves_out() { PIX_LEFT_OUT_AS_STANDARD_USER+=("case_${1#case_}"); }
 
 # A folder of its own with the program in it; prints its Unix path.
 new_case() {
@@ -494,6 +563,10 @@ old_picture() { convert -size 4x4 xc:gray "$target"; }
 # the exit code (124: it had to be ended).
 run_to_end() {
   local dir=$1 code=0
+  standard_user_folders "$dir" || {
+    echo "the folders were not locked"
+    return
+  }
   pix_wine_run 120 "$dir" /dev/null "$(win_path "$dir")\\Pix_Rn.exe" || code=$?
   echo "$code"
 }
@@ -551,8 +624,9 @@ pix_run_case() {
 }
 
 # Runs the named cases in their order, or every case_* function when none is
-# named, keeping those whose name holds PIX_CASES_ONLY when it is set; then
-# prints "SUITE: N passed, N failed" and fails when a case failed.
+# named, keeping those whose name holds PIX_CASES_ONLY when it is set and,
+# in a standard user's run, those it does not leave out; then prints
+# "SUITE: N passed, N failed" and fails when a case failed.
 # pix_run_cases SUITE [CASE...]
 pix_run_cases() {
   local suite=$1
@@ -564,6 +638,9 @@ pix_run_cases() {
   pix_wine_session
   for name in "${names[@]}"; do
     if [[ -n ${PIX_CASES_ONLY:-} && $name != *"$PIX_CASES_ONLY"* ]]; then continue; fi
+    if [[ -n $PIX_STANDARD_USER && " ${PIX_LEFT_OUT_AS_STANDARD_USER[*]} " == *" case_${name#case_} "* ]]; then
+      continue
+    fi
     pix_run_case "$name"
   done
   echo "$suite: $PIX_CASES_PASSED passed, $PIX_CASES_FAILED failed"
