@@ -104,12 +104,8 @@ trap restore_machine EXIT
 
 # --- the parts of a case ---------------------------------------------------------------
 
-# Runs the installer silently into C:\PixInstall\Pix_Rn, optionally under a
-# Wine trace that goes to a log.
-install_silently() {
-  local log=${1:-/dev/null} trace=${2:-$WINEDEBUG}
-  pix_wine_run 300 "$logs" "$log" WINEDEBUG="$trace" "$setup" /S "/D=$install_win"
-}
+# Runs the installer silently into C:\PixInstall\Pix_Rn.
+install_silently() { pix_wine_run 300 "$logs" /dev/null "$setup" /S "/D=$install_win"; }
 # Runs the installer silently into a folder of the given Windows path, or
 # into its default folder when the path is empty; gives its exit code.
 install_into() {
@@ -121,7 +117,7 @@ install_into() {
   fi
 }
 install_or_fail() {
-  install_silently "$@" && return 0
+  install_silently && return 0
   case_failures+=("the installer failed (code $?)")
   return 1
 }
