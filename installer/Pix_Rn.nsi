@@ -4,11 +4,16 @@
 ;
 ; It installs Pix_Rn.exe and help\Hlp_Vw.exe into the chosen folder, and
 ; optionally a shortcut in the user's Startup folder so that the picture
-; changes at every log-on. The program itself runs without elevation, so the
-; installer prepares the two files it writes: C:\Windows\Pix_Rn.jpg (made from
-; a picture shipped here when missing) and Pix_rn.dat beside the program
-; (the four default lines when missing), and grants the Users group the
-; right to modify those two files, and nothing else.
+; changes at every log-on. The folder gets rights of its own, inheriting
+; nothing from where it stands: Administrators and SYSTEM full control, the
+; Users group read and execute, for the folder and all it holds. A folder
+; that is a junction or a symbolic link, or lies behind one, is refused.
+; The program itself runs without elevation, so the installer prepares the
+; two files it writes: C:\Windows\Pix_Rn.jpg (made from a picture shipped
+; here when missing) and Pix_rn.dat beside the program (the four default
+; lines when missing), and lets the Users group read and write those two
+; files in place, without the right to delete them or to change their
+; rights, and nothing else.
 ;
 ; The uninstaller removes what the installer put there. It asks before it
 ; removes Pix_rn.dat, the user's settings; a silent uninstall (/S) keeps
@@ -30,7 +35,28 @@ SetCompressor /SOLID lzma
 !endif
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pix_Rn"
-!define USERS_SID "*S-1-5-32-545"
+
+; The rights, as SDDL with well-known SIDs (names differ between languages):
+; Administrators own everything installed; SYSTEM and Administrators have
+; full control (FA), Users read and execute (0x1200a9: icacls RX). Each DACL
+; is protected, so nothing from the parent folder is inherited.
+!define ADMINS_SID "S-1-5-32-544"
+!define SYSTEM_SID "S-1-5-18"
+!define USERS_SID "S-1-5-32-545"
+!define OWNER_SDDL "O:${ADMINS_SID}D:P"
+; The install folder and its help folder: inherited by all they hold.
+!define FOLDER_SDDL "${OWNER_SDDL}(A;OICI;FA;;;${SYSTEM_SID})(A;OICI;FA;;;${ADMINS_SID})(A;OICI;0x1200a9;;;${USERS_SID})"
+; A file installed there, which may have been in the folder before.
+!define PROGRAM_FILE_SDDL "${OWNER_SDDL}(A;;FA;;;${SYSTEM_SID})(A;;FA;;;${ADMINS_SID})(A;;0x1200a9;;;${USERS_SID})"
+; Pix_Rn.jpg and Pix_rn.dat, which the program opens for GENERIC_WRITE: for
+; a file that is FILE_GENERIC_WRITE (0x120116: write and append data, write
+; attributes and extended attributes, read control, synchronize), every bit
+; of which the open needs. With FILE_GENERIC_READ, 0x12019f (icacls (R,W)):
+; no DELETE, no WRITE_DAC, no WRITE_OWNER, so that no user can delete a file
+; that no user could create again, nor take it over.
+!define WRITABLE_FILE_SDDL "${OWNER_SDDL}(A;;FA;;;${SYSTEM_SID})(A;;FA;;;${ADMINS_SID})(A;;0x12019f;;;${USERS_SID})"
+; FILE_ATTRIBUTE_REPARSE_POINT: a junction, a symbolic link, a mounted volume.
+!define REPARSE_POINT 0x400
 
 Name "Pix_Rn"
 OutFile "${OUTFILE}"
@@ -57,6 +83,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "The Pix_Rn developers"
 !define MUI_COMPONENTSPAGE_SMALLDESC
 
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -77,27 +104,152 @@ LangString DescProgram ${LANG_RUSSIAN} "Pix_Rn.exe, справка help\Hlp_Vw.e
 LangString DescProgram ${LANG_ENGLISH} "Pix_Rn.exe, the help help\Hlp_Vw.exe, the settings file Pix_rn.dat and the picture C:\Windows\Pix_Rn.jpg."
 LangString DescStartup ${LANG_RUSSIAN} "Ярлык в папке автозагрузки: картинка меняется при каждом входе в систему."
 LangString DescStartup ${LANG_ENGLISH} "A shortcut in the Startup folder: the picture changes at every log-on."
-LangString GrantFailed ${LANG_RUSSIAN} "Не удалось дать группе «Пользователи» право изменять файл"
-LangString GrantFailed ${LANG_ENGLISH} "Could not grant the Users group the right to modify"
+LangString SecureFailed ${LANG_RUSSIAN} "Не удалось задать права доступа к $R0 (ошибка $R1). Установка прервана."
+LangString SecureFailed ${LANG_ENGLISH} "Could not set the access rights of $R0 (error $R1). The installation stops."
+LangString FolderIsLink ${LANG_RUSSIAN} "$R0 — точка соединения или символическая ссылка. Pix_Rn не устанавливается в папку, которая сама является ссылкой или находится за ней: выберите другую папку."
+LangString FolderIsLink ${LANG_ENGLISH} "$R0 is a junction or a symbolic link. Pix_Rn is not installed into a folder that is a link or lies behind one: choose another folder."
 LangString AskRemoveSettings ${LANG_RUSSIAN} "Удалить и файл настроек Pix_rn.dat (папка с картинками, задержка, режим)?"
 LangString AskRemoveSettings ${LANG_ENGLISH} "Remove the settings file Pix_rn.dat too (picture folder, delay, mode)?"
 
-; Lets the users group modify one file (the program runs unelevated).
-!macro GrantUsersModify FILE
-  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "${FILE}" /grant ${USERS_SID}:M'
-  Pop $0
-  ${If} $0 != 0
-    DetailPrint "$(GrantFailed): ${FILE} ($0)"
+; The first folder of a path, from the path itself up to its drive, that
+; exists and is a reparse point: what the path would lead through to
+; somewhere else. Push PATH, Call, Pop: that folder, or "" when there is
+; none.
+Function FindLink
+  Exch $R0
+  Push $R1
+  Push $R2
+  System::Call 'kernel32::GetFullPathNameW(w R0, i ${NSIS_MAX_STRLEN}, w .R1, p 0) i .R2'
+  ${If} $R2 > 0
+    StrCpy $R0 $R1
+  ${EndIf}
+  ${Do}
+    System::Call 'kernel32::GetFileAttributesW(w R0) i .R1'
+    ${If} $R1 != -1
+      IntOp $R1 $R1 & ${REPARSE_POINT}
+      ${If} $R1 != 0
+        ${Break}
+      ${EndIf}
+    ${EndIf}
+    ; A drive ("C:") is where the path starts, not a folder on it.
+    ${GetParent} $R0 $R1
+    StrLen $R2 $R1
+    ${If} $R2 <= 2
+    ${OrIf} $R1 == $R0
+      StrCpy $R0 ""
+      ${Break}
+    ${EndIf}
+    StrCpy $R0 $R1
+  ${Loop}
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Refuses a folder that is a link or lies behind one: a message, and the
+; installation stops with error level 2 before anything is put there.
+!macro RefuseLink PATH
+  Push "${PATH}"
+  Call FindLink
+  Pop $R0
+  ${If} $R0 != ""
+    MessageBox MB_OK|MB_ICONSTOP "$(FolderIsLink)" /SD IDOK
+    SetErrorLevel 2
+    Abort
   ${EndIf}
 !macroend
+
+; Gives a file or folder the owner and the protected DACL of an SDDL
+; string. Push SDDL, Push PATH, Call, Pop: 0, or the Windows error code.
+Function SecurePath
+  Exch $R0
+  Exch
+  Exch $R1
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w R1, i 1, *p .R2, p 0) i .R3 ?e'
+  Pop $R1
+  ${If} $R3 != 0
+    System::Call 'advapi32::GetSecurityDescriptorOwner(p R2, *p .R3, *i .R5) i .R1'
+    ${If} $R1 != 0
+      System::Call 'advapi32::GetSecurityDescriptorDacl(p R2, *i .R5, *p .R4, *i .R1) i .R1'
+    ${EndIf}
+    ${If} $R1 != 0
+      ; OWNER, DACL and PROTECTED_DACL_SECURITY_INFORMATION on a file object.
+      System::Call 'advapi32::SetNamedSecurityInfoW(w R0, i 1, i 0x80000005, p R3, p 0, p R4, p 0) i .R1'
+    ${Else}
+      StrCpy $R1 87 ; ERROR_INVALID_PARAMETER: the SDDL lacks a part
+    ${EndIf}
+    System::Call 'kernel32::LocalFree(p R2)'
+  ${EndIf}
+  StrCpy $R0 $R1
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Sets the rights of a file or folder; a failure stops the installation.
+!macro Secure PATH SDDL
+  Push "${SDDL}"
+  Push "${PATH}"
+  Call SecurePath
+  Pop $R1
+  ${If} $R1 != 0
+    StrCpy $R0 "${PATH}"
+    MessageBox MB_OK|MB_ICONSTOP "$(SecureFailed)" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+!macroend
+
+; A folder given with /D= is looked at before any page shows.
+Function .onInit
+  Push $INSTDIR
+  Call FindLink
+  Pop $R0
+  ${If} $R0 != ""
+    MessageBox MB_OK|MB_ICONSTOP "$(FolderIsLink)" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; A folder chosen on the page: the page stays until another is chosen.
+Function DirectoryLeave
+  Push $INSTDIR
+  Call FindLink
+  Pop $R0
+  ${If} $R0 != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderIsLink)"
+    Abort
+  ${EndIf}
+FunctionEnd
 
 Section "$(NameProgram)" SecProgram
   SectionIn RO
 
+  ; The folders get their rights before anything is put in them, and each
+  ; file after it is put there: a file that was there before keeps its own
+  ; rights when it is overwritten.
+  !insertmacro RefuseLink "$INSTDIR"
+  CreateDirectory "$INSTDIR"
+  !insertmacro RefuseLink "$INSTDIR"
+  !insertmacro Secure "$INSTDIR" "${FOLDER_SDDL}"
+  CreateDirectory "$INSTDIR\help"
+  !insertmacro RefuseLink "$INSTDIR\help"
+  !insertmacro Secure "$INSTDIR\help" "${FOLDER_SDDL}"
+
   SetOutPath "$INSTDIR"
   File "/oname=Pix_Rn.exe" "${PIX_EXE}"
+  !insertmacro Secure "$INSTDIR\Pix_Rn.exe" "${PROGRAM_FILE_SDDL}"
   SetOutPath "$INSTDIR\help"
   File "/oname=Hlp_Vw.exe" "${HELP_EXE}"
+  !insertmacro Secure "$INSTDIR\help\Hlp_Vw.exe" "${PROGRAM_FILE_SDDL}"
   SetOutPath "$INSTDIR"
 
   ; The settings are the user's: an existing file is kept as it is.
@@ -118,7 +270,7 @@ Section "$(NameProgram)" SecProgram
     FileWrite $0 "$1$\r$\n0$\r$\n0$\r$\n-1$\r$\n"
     FileClose $0
   ${EndIf}
-  !insertmacro GrantUsersModify "$INSTDIR\Pix_rn.dat"
+  !insertmacro Secure "$INSTDIR\Pix_rn.dat" "${WRITABLE_FILE_SDDL}"
 
   ; The program replaces this picture; an existing one is kept.
   ${IfNot} ${FileExists} "$WINDIR\Pix_Rn.jpg"
@@ -126,9 +278,10 @@ Section "$(NameProgram)" SecProgram
     File "/oname=Pix_Rn.jpg" "${DEFAULT_JPG}"
     SetOutPath "$INSTDIR"
   ${EndIf}
-  !insertmacro GrantUsersModify "$WINDIR\Pix_Rn.jpg"
+  !insertmacro Secure "$WINDIR\Pix_Rn.jpg" "${WRITABLE_FILE_SDDL}"
 
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  !insertmacro Secure "$INSTDIR\Uninstall.exe" "${PROGRAM_FILE_SDDL}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Pix_Rn"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"

@@ -6,13 +6,23 @@
 //   link-target FILE     the local path a shortcut (.lnk) points at
 //   help-window          the help window's title, a line, then its text (UTF-8)
 //   close-help           asks the help window to close
+//   message-box          the text of the message box on the screen
+//   close-message-box    asks the message box to close
+//   sddl SDDL            the security descriptor an SDDL string stands for:
+//                        its owner, whether its DACL is protected from
+//                        inheritance, then an entry a line:
+//                        allow|deny MASK FLAGS SID (FLAGS OI|CI|NP|IO|ID or -)
+//   attributes PATH      GetFileAttributesW, in hexadecimal
 #include <windows.h>
+
+#include <sddl.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,6 +30,24 @@
 namespace {
 
 constexpr wchar_t kHelpClass[] = L"Pix_Rn.Hlp_Vw";
+constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+// Memory the security functions hand out with LocalAlloc.
+struct LocalFreer {
+  void operator()(void* memory) const { ::LocalFree(memory); }
+};
+template <typename T>
+using LocalPointer = std::unique_ptr<T, LocalFreer>;
+
+std::wstring Wide(const char* text) {
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+  if (length <= 0) throw std::runtime_error("not UTF-8");
+  std::wstring out(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), length);
+  out.resize(static_cast<std::size_t>(length - 1));
+  return out;
+}
 
 std::string Utf8(const std::wstring& wide) {
   if (wide.empty()) return {};
@@ -44,6 +72,80 @@ std::wstring WindowText(HWND window) {
     throw std::runtime_error("WM_GETTEXT got no answer");
   text.resize(copied);
   return text;
+}
+
+std::string SidText(PSID sid) {
+  LPWSTR text = nullptr;
+  if (!::ConvertSidToStringSidW(sid, &text)) throw std::runtime_error("unreadable SID");
+  const LocalPointer<wchar_t> owned(text);
+  return Utf8(owned.get());
+}
+
+std::string AceFlagsText(BYTE flags) {
+  constexpr struct {
+    BYTE flag;
+    const char* name;
+  } kNames[] = {{OBJECT_INHERIT_ACE, "OI"},
+                {CONTAINER_INHERIT_ACE, "CI"},
+                {NO_PROPAGATE_INHERIT_ACE, "NP"},
+                {INHERIT_ONLY_ACE, "IO"},
+                {INHERITED_ACE, "ID"}};
+  std::string text;
+  for (const auto& [flag, name] : kNames) {
+    if (!(flags & flag)) continue;
+    if (!text.empty()) text += '|';
+    text += name;
+  }
+  return text.empty() ? "-" : text;
+}
+
+// The owner and the DACL that an SDDL string stands for, as Windows reads
+// it, in the form the usage above shows.
+std::string SddlText(const char* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(Wide(sddl).c_str(), SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+    throw std::runtime_error("not a security descriptor: " + std::string(sddl));
+  const LocalPointer<void> owned(descriptor);
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  PSID owner = nullptr;
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  if (!::GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) ||
+      !::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) ||
+      !::GetSecurityDescriptorControl(descriptor, &control, &revision))
+    throw std::runtime_error("unreadable security descriptor");
+  std::string text = "owner " + (owner ? SidText(owner) : std::string("none")) + "\n";
+  text += (control & SE_DACL_PROTECTED) ? "protected\n" : "inherits\n";
+  if (!present) return text + "no DACL\n";
+  // A null DACL grants everyone everything.
+  if (!dacl) return text + "null DACL\n";
+  for (DWORD index = 0; index < dacl->AceCount; ++index) {
+    void* ace = nullptr;
+    if (!::GetAce(dacl, index, &ace)) throw std::runtime_error("GetAce failed");
+    const auto* header = static_cast<const ACE_HEADER*>(ace);
+    // Allowed and denied entries share their layout: header, mask, SID.
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) {
+      text += "entry of type " + std::to_string(header->AceType) + "\n";
+      continue;
+    }
+    auto* entry = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    char mask[16];
+    (void)std::snprintf(mask, sizeof mask, "0x%08lx", static_cast<unsigned long>(entry->Mask));
+    text += std::string(header->AceType == ACCESS_ALLOWED_ACE_TYPE ? "allow " : "deny ") + mask + " " +
+            AceFlagsText(header->AceFlags) + " " + SidText(&entry->SidStart) + "\n";
+  }
+  return text;
+}
+
+// A message box of any program: a dialog with the message's static text.
+HWND MessageBoxWindow() {
+  for (HWND window = ::FindWindowExW(nullptr, nullptr, kDialogClass, nullptr); window;
+       window = ::FindWindowExW(nullptr, window, kDialogClass, nullptr)) {
+    if (::IsWindowVisible(window) && ::GetDlgItem(window, kMessageBoxTextId)) return window;
+  }
+  throw std::runtime_error("no message box");
 }
 
 HWND HelpWindow() {
@@ -121,9 +223,28 @@ int Run(int argc, char** argv) {
     ::PostMessageW(HelpWindow(), WM_CLOSE, 0, 0);
     return 0;
   }
+  if (command == "message-box" && argc == 2) {
+    std::printf("%s\n", Utf8(WindowText(::GetDlgItem(MessageBoxWindow(), kMessageBoxTextId))).c_str());
+    return 0;
+  }
+  if (command == "close-message-box" && argc == 2) {
+    ::PostMessageW(MessageBoxWindow(), WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == "sddl" && argc == 3) {
+    std::printf("%s", SddlText(argv[2]).c_str());
+    return 0;
+  }
+  if (command == "attributes" && argc == 3) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(argv[2]).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+      throw std::runtime_error("GetFileAttributesW failed, error " + std::to_string(::GetLastError()));
+    std::printf("0x%08lx\n", static_cast<unsigned long>(attributes));
+    return 0;
+  }
   throw std::runtime_error(
       "usage: pix_install_probe set-wallpaper PATH | wallpaper | link-target FILE | "
-      "help-window | close-help");
+      "help-window | close-help | message-box | close-message-box | sddl SDDL | attributes PATH");
 }
 
 }  // namespace

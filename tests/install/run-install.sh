@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The release packages under Wine. Each case installs silently into
-# C:\PixInstall\Pix_Rn and looks at what the installer did (the files, the
-# settings file, the Startup shortcut, the picture in the Windows directory,
-# the rights it grants, the uninstall entry), runs the installed program (its
+# C:\PixInstall\Pix_Rn (or the default folder, another folder, a link) and
+# looks at what the installer did (the files, the settings file, the Startup
+# shortcut, the picture in the Windows directory, the rights of the folder
+# and of the files, the uninstall entry), runs the installed program (its
 # help button, the wallpaper reload) or uninstalls silently; then it removes
 # whatever is left. Builds the release first when it is missing or older
 # than what it is made of. Prints a line per case and
@@ -61,6 +62,9 @@ fi
 probe=$PIX_BUILD/win32/tests/install/pix_install_probe.exe
 install_win='C:\PixInstall\Pix_Rn'
 install_dir=$root/Pix_Rn
+# The installer's own default, $PROGRAMFILES\Pix_Rn.
+default_win='C:\Program Files\Pix_Rn'
+default_dir="$drive_c/Program Files/Pix_Rn"
 pictures=$root/Pictures
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pix_Rn'
 help_title='Pix_Rn — справка'
@@ -100,14 +104,20 @@ trap restore_machine EXIT
 
 # --- the parts of a case ---------------------------------------------------------------
 
-# Runs the installer silently into C:\PixInstall\Pix_Rn, optionally under a
-# Wine trace that goes to a log.
-install_silently() {
-  local log=${1:-/dev/null} trace=${2:-$WINEDEBUG}
-  pix_wine_run 300 "$logs" "$log" WINEDEBUG="$trace" "$setup" /S "/D=$install_win"
+# Runs the installer silently into C:\PixInstall\Pix_Rn.
+install_silently() { pix_wine_run 300 "$logs" /dev/null "$setup" /S "/D=$install_win"; }
+# Runs the installer silently into a folder of the given Windows path, or
+# into its default folder when the path is empty; gives its exit code.
+install_into() {
+  local folder=$1
+  if [[ -n $folder ]]; then
+    pix_wine_run 300 "$logs" /dev/null "$setup" /S "/D=$folder"
+  else
+    pix_wine_run 300 "$logs" /dev/null "$setup" /S
+  fi
 }
 install_or_fail() {
-  install_silently "$@" && return 0
+  install_silently && return 0
   case_failures+=("the installer failed (code $?)")
   return 1
 }
@@ -136,12 +146,12 @@ close_help() {
 }
 
 # Removes what a case may leave: the programs it ran, the test folder, the
-# shortcut and the uninstall entry.
+# default folder, the shortcut and the uninstall entry.
 clean_installation() {
   close_help
   gui_stop
   pix_wine_end_all
-  rm -rf "$root"
+  rm -rf "$root" "$default_dir"
   local link
   link=$(startup_link)
   [[ -n $link ]] && rm -f "$link"
@@ -215,17 +225,207 @@ case_existing_settings_and_picture_are_kept() {
   expect_same_file "Pix_Rn.jpg" "$target" "$logs/existing.jpg"
 }
 
-# The program runs unelevated: the installer lets the users group modify
-# exactly these two files, and starts no other rights tool.
-case_users_may_modify_the_picture_and_the_settings_only() {
-  local log=$logs/process.log
-  install_or_fail "$log" +process || return
-  local granted expected
-  granted=$(started_commands "$log" | grep -a -i -E '^"?([^" ]*\\)?(icacls|cacls|takeown)(\.exe)?[" ]' |
-    sed -E 's/^"?([^" ]*\\)?([A-Za-z]+(\.exe)?)"?/\2/I' | sort)
-  expected=$(printf '%s\n' 'icacls.exe "C:\PixInstall\Pix_Rn\Pix_rn.dat" /grant *S-1-5-32-545:M' \
-    'icacls.exe "C:\windows\Pix_Rn.jpg" /grant *S-1-5-32-545:M' | sort)
-  expect_eq "rights tools started" "$granted" "$expected"
+# --- cases: the rights ----------------------------------------------------------------
+
+# The installer turns an SDDL string into a security descriptor
+# (ConvertStringSecurityDescriptorToSecurityDescriptorW) and gives its owner
+# and its DACL, protected from inheritance, to a path (SetNamedSecurityInfoW).
+# This Wine keeps no DACL it is given: it maps it onto the Unix mode and
+# reads back one made from the mode. So the cases look at the calls in
+# Wine's relay trace, and at what Windows' own parser makes of each SDDL.
+rights_calls='advapi32.ConvertStringSecurityDescriptorToSecurityDescriptorW;advapi32.SetNamedSecurityInfoW'
+
+# Runs the installer silently, as install_into does, under the relay trace of
+# these calls and the process trace, into a log.
+install_traced() {
+  local folder=$1 log=$2
+  wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d "$rights_calls" /f >/dev/null 2>&1
+  local switches=(/S)
+  [[ -z $folder ]] || switches+=("/D=$folder")
+  pix_wine_run 300 "$logs" "$log" WINEDEBUG=+relay,+process "$setup" "${switches[@]}"
+}
+
+# The rights the installer set, one line per SetNamedSecurityInfoW call:
+# the path, the security information flags (hexadecimal), the result, and
+# the SDDL converted last before the call, separated by tabs.
+rights_set() {
+  perl -ne '
+    if (/Call advapi32\.ConvertStringSecurityDescriptorToSecurityDescriptorW\([0-9a-f]+ L"([^"]*)",/) { $sddl = $1 }
+    elsif (/^([0-9a-f]+):Call advapi32\.SetNamedSecurityInfoW\([0-9a-f]+ L"((?:[^"\\]|\\.)*)",[0-9a-f]+,([0-9a-f]+),/) {
+      ($path, $info) = ($2, $3); $path =~ s/\\(.)/$1/g;
+    }
+    elsif (/Ret  advapi32\.SetNamedSecurityInfoW\(\) retval=([0-9a-f]+)/) { print "$path\t$info\t$1\t$sddl\n" }
+  ' "$1"
+}
+
+# What an SDDL string stands for, as the probe spells it out: the owner,
+# whether the DACL is protected from inheritance, then the entries sorted,
+# one a line: allow|deny MASK FLAGS SID. Each string is asked once.
+declare -A sddl_meaning=()
+sddl_rights() {
+  [[ -n ${sddl_meaning[$1]+set} ]] ||
+    sddl_meaning[$1]=$(wine "$probe" sddl "$1" 2>&1 | tr -d '\r' | awk 'NR <= 2 { print; next } { print | "sort" }')
+  printf '%s\n' "${sddl_meaning[$1]}"
+}
+
+# Administrators own everything installed; SYSTEM and Administrators have full
+# control (FILE_ALL_ACCESS), Users read and execute (FILE_GENERIC_READ |
+# FILE_GENERIC_EXECUTE); nothing is inherited from the folder's parent. The
+# folders hand their entries down (OI|CI).
+folder_rights='owner S-1-5-32-544
+protected
+allow 0x001200a9 OI|CI S-1-5-32-545
+allow 0x001f01ff OI|CI S-1-5-18
+allow 0x001f01ff OI|CI S-1-5-32-544'
+program_rights=$(sed 's/ OI|CI / - /' <<<"$folder_rights")
+# The two files the program writes in place: Users read and write them
+# (FILE_GENERIC_READ | FILE_GENERIC_WRITE, what an open for GENERIC_WRITE
+# needs) but may not delete them (DELETE, 0x10000) nor change their rights or
+# owner (WRITE_DAC, WRITE_OWNER).
+writable_rights=$(sed 's/0x001200a9/0x0012019f/' <<<"$program_rights")
+
+# Whether the trace shows each path given its rights once, with OWNER, DACL
+# and PROTECTED_DACL_SECURITY_INFORMATION (0x80000005), and the call done:
+# expect_rights LOG PATH=RIGHTS...
+expect_rights() {
+  local set entry path calls
+  set=$(rights_set "$1")
+  shift
+  for entry in "$@"; do
+    path=${entry%%=*}
+    calls=$(awk -F '\t' -v path="$path" '$1 == path' <<<"$set")
+    expect_eq "calls setting the rights of $path (flags, result)" "$(cut -f 2,3 <<<"$calls")" $'80000005\t00000000'
+    [[ -n $calls ]] || continue
+    expect_eq "rights of $path [$(cut -f 4 <<<"$calls")]" "$(sddl_rights "$(cut -f 4 <<<"$calls" | head -n 1)")" \
+      "${entry#*=}"
+  done
+}
+
+# Everything installed in a folder (Windows path) and the picture in the
+# Windows directory get their rights, and nothing else does.
+expect_installed_rights() {
+  local log=$1 folder=$2 entries=() entry
+  entries=("$folder=$folder_rights" "$folder\\help=$folder_rights" "$folder\\Pix_Rn.exe=$program_rights"
+    "$folder\\help\\Hlp_Vw.exe=$program_rights" "$folder\\Uninstall.exe=$program_rights"
+    "$folder\\Pix_rn.dat=$writable_rights" "C:\\windows\\Pix_Rn.jpg=$writable_rights")
+  expect_rights "$log" "${entries[@]}"
+  expect_eq "paths given rights" "$(rights_set "$log" | cut -f 1 | sort)" \
+    "$(for entry in "${entries[@]}"; do printf '%s\n' "${entry%%=*}"; done | sort)"
+}
+
+case_install_folder_has_rights_of_its_own() {
+  rm -f "$target"
+  local log=$logs/rights.log
+  install_traced "$install_win" "$log" || {
+    case_failures+=("the installer failed (code $?)")
+    return
+  }
+  expect_installed_rights "$log" "$install_win"
+}
+
+# The installer's default folder, and another made with its parent.
+case_default_folder_has_rights_of_its_own() {
+  local log=$logs/rights.log
+  install_traced "" "$log" || {
+    case_failures+=("the installer failed (code $?)")
+    return
+  }
+  [[ -f $default_dir/Pix_Rn.exe ]] || case_failures+=("no Pix_Rn.exe in $default_dir")
+  expect_installed_rights "$log" "$default_win"
+}
+case_other_folder_has_rights_of_its_own() {
+  local log=$logs/rights.log folder='C:\PixInstall\Some\Folder'
+  install_traced "$folder" "$log" || {
+    case_failures+=("the installer failed (code $?)")
+    return
+  }
+  [[ -f $root/Some/Folder/Pix_Rn.exe ]] || case_failures+=("no Pix_Rn.exe in $root/Some/Folder")
+  expect_installed_rights "$log" "$folder"
+}
+
+# An existing picture and settings file keep their contents and get the same
+# rights as new ones; the rights are set through the Windows API, not by a
+# tool.
+case_users_may_write_the_picture_and_the_settings_but_not_delete_them() {
+  mkdir -p "$install_dir"
+  write_settings "$install_dir" 'D:\Photos\' 120 1 3
+  convert -size 6x6 xc:orange "$target"
+  local log=$logs/rights.log
+  install_traced "$install_win" "$log" || {
+    case_failures+=("the installer failed (code $?)")
+    return
+  }
+  expect_settings "$install_dir" 'D:\Photos\' 120 1 3
+  expect_rights "$log" "$install_win\\Pix_rn.dat=$writable_rights" "C:\\windows\\Pix_Rn.jpg=$writable_rights"
+  expect_eq "rights tools started" \
+    "$(started_commands "$log" | grep -a -i -E '^"?([^" ]*\\)?(icacls|cacls|takeown)(\.exe)?[" ]')" ""
+}
+
+# --- cases: a folder that leads elsewhere --------------------------------------------------
+
+link_target=$root/elsewhere
+link_win='C:\PixInstall\Link'
+
+# A symbolic link in drive C: to a folder beside it; Wine shows such a link
+# to a folder as a reparse point (FILE_ATTRIBUTE_REPARSE_POINT, 0x400).
+make_link() {
+  mkdir -p "$link_target"
+  ln -s "$link_target" "$root/Link"
+  local attributes
+  attributes=$(wine "$probe" attributes "$link_win" 2>&1 | tr -d '\r')
+  [[ $attributes =~ ^0x[0-9a-f]{8}$ ]] && ((attributes & 0x400)) && return 0
+  case_failures+=("Wine does not show $link_win as a reparse point: [$attributes]")
+  return 1
+}
+
+# Nothing of an installation anywhere: not in the link's target, not in
+# the Windows directory, not in the registry, not in the Startup folder.
+expect_nothing_installed() {
+  expect_eq "files in the link's target" "$(find "$link_target" -mindepth 1 | sort)" ""
+  expect_gone "Pix_Rn.jpg" "$target"
+  no_uninstall_entry || case_failures+=("an uninstall entry was written")
+  expect_eq "Startup shortcut" "$(startup_link)" ""
+}
+
+# The silent installer refuses a link, and a folder behind one, with an exit
+# code other than 0.
+link_refused_case() {
+  local folder=$1
+  rm -f "$target"
+  make_link || return
+  local code=0
+  install_into "$folder" || code=$?
+  ((code != 0 && code != 124)) || case_failures+=("the installer into $folder ended with code $code")
+  expect_nothing_installed
+}
+case_install_folder_that_is_a_link_is_refused() { link_refused_case "$link_win"; }
+case_install_folder_behind_a_link_is_refused() { link_refused_case "$link_win\\Pix_Rn"; }
+
+# Run with the window, the installer says why, and ends when the message is
+# closed.
+folder_is_link_en="$link_win is a junction or a symbolic link. Pix_Rn is not installed into a folder that is a link or lies behind one: choose another folder."
+folder_is_link_ru="$link_win — точка соединения или символическая ссылка. Pix_Rn не устанавливается в папку, которая сама является ссылкой или находится за ней: выберите другую папку."
+message_shown() { message=$(wine "$probe" message-box 2>/dev/null | tr -d '\r') && [[ -n $message ]]; }
+case_link_refused_with_a_message() {
+  rm -f "$target"
+  make_link || return
+  pix_wine_launch "$logs" /dev/null "$setup" "/D=$link_win"
+  local pid=$PIX_WINE_PID message=
+  if gui_poll message_shown; then
+    [[ $message == "$folder_is_link_en" || $message == "$folder_is_link_ru" ]] ||
+      case_failures+=("the message: got [$message], expected [$folder_is_link_en] or its Russian")
+    wine "$probe" close-message-box >/dev/null 2>&1
+  else
+    case_failures+=("no message box appeared")
+  fi
+  if gui_poll pix_wine_ended "$pid"; then
+    local code=0
+    wait "$pid" 2>/dev/null || code=$?
+    ((code != 0)) || case_failures+=("the installer ended with code 0")
+  else
+    case_failures+=("the installer did not end after the message")
+  fi
+  expect_nothing_installed
 }
 
 case_uninstall_entry_names_the_version() {
@@ -370,7 +570,13 @@ cases=(
   startup_shortcut_points_at_the_program
   missing_picture_is_created_in_the_windows_directory
   existing_settings_and_picture_are_kept
-  users_may_modify_the_picture_and_the_settings_only
+  install_folder_has_rights_of_its_own
+  default_folder_has_rights_of_its_own
+  other_folder_has_rights_of_its_own
+  users_may_write_the_picture_and_the_settings_but_not_delete_them
+  install_folder_that_is_a_link_is_refused
+  install_folder_behind_a_link_is_refused
+  link_refused_with_a_message
   uninstall_entry_names_the_version
   help_button_starts_the_installed_help
   wallpaper_reload_only_when_the_desktop_shows_pix_rn_jpg
