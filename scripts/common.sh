@@ -82,5 +82,17 @@ pix_ensure_prefix() {
   wineserver -p >/dev/null 2>&1 || true
 }
 
+# Whether Wine's 32-bit loader starts here without an emulator in between:
+# a kernel with its 32-bit emulation switched off refuses it ("Exec format
+# error"), unless qemu-user was registered for 32-bit programs, which runs
+# it hundreds of times slower.
+pix_runs_32bit_natively() {
+  local qemu
+  for qemu in /proc/sys/fs/binfmt_misc/qemu-i386 /proc/sys/fs/binfmt_misc/i386; do
+    [[ -r $qemu ]] && grep -qx enabled "$qemu" && return 1
+  done
+  wine --version >/dev/null 2>&1
+}
+
 # The Windows path of a file inside the prefix's drive C:.
 pix_drive_c() { printf '%s\n' "$WINEPREFIX/drive_c"; }
