@@ -37,7 +37,7 @@ bool SameContent(Os& os, const std::wstring& a, const std::wstring& b) {
   if (!fileA) return false;
   auto fileB = os.OpenFileForReadingWide(b);
   if (!fileB) return false;
-  constexpr std::size_t kChunk = 64 * 1024;
+  constexpr std::size_t kChunk = std::size_t{64} * 1024;
   std::string chunkA(kChunk, '\0'), chunkB(kChunk, '\0');
   for (std::uint64_t compared = 0; compared < lengthA.value;) {
     std::size_t gotA = 0, gotB = 0;

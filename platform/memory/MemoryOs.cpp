@@ -1325,9 +1325,12 @@ void CutPower(Node& node, UnflushedData fate) {
 }  // namespace
 
 void MemoryOs::PowerCut(UnflushedData fate) {
-  for (auto undo = m_->journal.rbegin(); undo != m_->journal.rend(); ++undo)
-    (*undo)();
-  m_->journal.clear();
+  // Latest first.
+  while (!m_->journal.empty()) {
+    const auto undo = std::move(m_->journal.back());
+    m_->journal.pop_back();
+    undo();
+  }
   std::set<Volume*> volumes;
   for (auto& [letter, drive] : m_->drives)
     volumes.insert(drive.volume.get());
