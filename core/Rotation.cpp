@@ -1,5 +1,7 @@
 #include "core/Rotation.h"
 
+#include <optional>
+
 #include "core/PathRules.h"
 #include "settings/LenientInt.h"
 #include "settings/SettingsFile.h"
@@ -26,27 +28,23 @@ void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& setting
 
 namespace {
 
-// Whether two files hold the same bytes: the lengths first, so that
-// pictures of other lengths cost one query each; the bytes only where they
-// are equal. A file that cannot be read is taken as different.
-bool SameContent(Os& os, const std::wstring& a, const std::wstring& b) {
-  const auto lengthA = os.GetFileSizeWide(a);
-  const auto lengthB = os.GetFileSizeWide(b);
-  if (!lengthA || !lengthB || lengthA.value != lengthB.value) return false;
-  auto fileA = os.OpenFileForReadingWide(a);
-  if (!fileA) return false;
-  auto fileB = os.OpenFileForReadingWide(b);
-  if (!fileB) return false;
-  constexpr std::size_t kChunk = std::size_t{64} * 1024;
-  std::string chunkA(kChunk, '\0'), chunkB(kChunk, '\0');
-  for (std::uint64_t compared = 0; compared < lengthA.value;) {
-    std::size_t gotA = 0, gotB = 0;
-    if (fileA.value->Read(chunkA.data(), kChunk, gotA) || fileB.value->Read(chunkB.data(), kChunk, gotB) ||
-        gotA == 0 || gotA != gotB || chunkA.compare(0, gotA, chunkB, 0, gotB) != 0)
-      return false;
-    compared += gotA;
+// Whether a picture holds `installed`, the bytes of the installed picture
+// (read when first needed): the lengths first, so that pictures of other
+// lengths cost one query each; the bytes only where they are equal. A
+// picture that cannot be read whole is taken as different.
+bool HoldsTheInstalledPicture(Os& os, const std::wstring& picture, const std::wstring& target,
+                              std::optional<std::string>& installed) {
+  const auto length = os.GetFileSizeWide(picture);
+  const auto installedLength = os.GetFileSizeWide(target);
+  if (!length || !installedLength || length.value != installedLength.value || length.value > kLargestPicture)
+    return false;
+  if (!installed) {
+    installed.emplace();
+    if (ReadWholeFile(os, target, installedLength.value, *installed) != oserr::kSuccess) installed->clear();
   }
-  return true;
+  std::string bytes;
+  return !installed->empty() && ReadWholeFile(os, picture, length.value, bytes) == oserr::kSuccess &&
+         bytes == *installed;
 }
 
 }  // namespace
@@ -64,10 +62,11 @@ void PickAtRandom(Os& os, PictureFolder& pictures) {
   // holds that picture, the pick stands.
   const std::string target = TargetPicturePath(os);
   if (target.empty() || count < 2) return;
-  const std::wstring installed = os.AnsiToWide(target);
+  const std::wstring targetWide = os.AnsiToWide(target);
+  std::optional<std::string> installed;
   for (int step = 0; step < count; ++step) {
     pictures.Select((pick + step) % count);
-    if (!SameContent(os, pictures.SelectedFilePath(), installed)) return;
+    if (!HoldsTheInstalledPicture(os, pictures.SelectedFilePath(), targetWide, installed)) return;
   }
   pictures.Select(pick);
 }
