@@ -28,19 +28,17 @@ void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& setting
 
 namespace {
 
-// Whether a picture holds `installed`, the bytes of the installed picture
-// (read when first needed): the lengths first, so that pictures of other
-// lengths cost one query each; the bytes only where they are equal. A
-// picture that cannot be read whole is taken as different.
+// Whether a picture holds the installed picture's bytes, `installed`, of
+// `installedLength` bytes (read when first needed): the lengths first, so
+// that pictures of other lengths cost one query each; the bytes only where
+// they are equal. A picture that cannot be read whole is taken as different.
 bool HoldsTheInstalledPicture(Os& os, const std::wstring& picture, const std::wstring& target,
-                              std::optional<std::string>& installed) {
+                              std::uint64_t installedLength, std::optional<std::string>& installed) {
   const auto length = os.GetFileSizeWide(picture);
-  const auto installedLength = os.GetFileSizeWide(target);
-  if (!length || !installedLength || length.value != installedLength.value || length.value > kLargestPicture)
-    return false;
+  if (!length || length.value != installedLength) return false;
   if (!installed) {
     installed.emplace();
-    if (ReadWholeFile(os, target, installedLength.value, *installed) != oserr::kSuccess) installed->clear();
+    if (ReadWholeFile(os, target, installedLength, *installed) != oserr::kSuccess) installed->clear();
   }
   std::string bytes;
   return !installed->empty() && ReadWholeFile(os, picture, length.value, bytes) == oserr::kSuccess &&
@@ -63,10 +61,14 @@ void PickAtRandom(Os& os, PictureFolder& pictures) {
   const std::string target = TargetPicturePath(os);
   if (target.empty() || count < 2) return;
   const std::wstring targetWide = os.AnsiToWide(target);
+  const auto installedLength = os.GetFileSizeWide(targetWide);
+  if (!installedLength || installedLength.value > kLargestPicture) return;
   std::optional<std::string> installed;
   for (int step = 0; step < count; ++step) {
     pictures.Select((pick + step) % count);
-    if (!HoldsTheInstalledPicture(os, pictures.SelectedFilePath(), targetWide, installed)) return;
+    if (!HoldsTheInstalledPicture(os, pictures.SelectedFilePath(), targetWide, installedLength.value,
+                                  installed))
+      return;
   }
   pictures.Select(pick);
 }
