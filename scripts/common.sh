@@ -4,16 +4,57 @@
 PIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PIX_BUILD=$PIX_ROOT/build
 
-# Wine runs in a 32-bit prefix of the project's own, never the user's. With
-# PIX_DPI set (144, 192), in a prefix of its own whose displays run at that
-# dpi, made once like the other.
+# Whether Wine's 32-bit loader starts here without an emulator in between:
+# a kernel with its 32-bit emulation switched off refuses it ("Exec format
+# error"), unless qemu-user was registered for 32-bit programs, which runs
+# it hundreds of times slower.
+pix_runs_32bit_natively() {
+  local qemu
+  for qemu in /proc/sys/fs/binfmt_misc/qemu-i386 /proc/sys/fs/binfmt_misc/i386; do
+    [[ -r $qemu ]] && grep -qx enabled "$qemu" && return 1
+  done
+  [[ -x /usr/lib/wine/wine ]] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The suites under Wine run the shipped 32-bit build in a 32-bit prefix. On a
+# machine whose kernel runs no 32-bit code at all they run a 64-bit build of
+# the same sources under 64-bit Wine instead, in prefixes of their own:
+# PIX_WINE_BITS (32 or 64) says which, PIX_WIN_BUILD where that build is.
+if [[ -z ${PIX_WINE_BITS:-} ]]; then
+  if pix_runs_32bit_natively; then PIX_WINE_BITS=32; else PIX_WINE_BITS=64; fi
+fi
+export PIX_WINE_BITS
+if [[ $PIX_WINE_BITS == 64 ]]; then
+  PIX_WIN_PRESET=win64
+  PIX_PREFIX_BASE=$PIX_BUILD/wineprefix64
+  export WINEARCH=win64
+  # /usr/bin/wine prefers the 32-bit loader whenever it is installed, and
+  # wineboot and friends call it by name: a shim ahead in PATH takes them to
+  # the 64-bit one.
+  if [[ ! -x $PIX_BUILD/wine64-shim/wine ]]; then
+    mkdir -p "$PIX_BUILD/wine64-shim"
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+      >"$PIX_BUILD/wine64-shim/wine"
+    chmod +x "$PIX_BUILD/wine64-shim/wine"
+    ln -sf wine "$PIX_BUILD/wine64-shim/wine-stable"
+  fi
+  case ":$PATH:" in *":$PIX_BUILD/wine64-shim:"*) ;; *) export PATH=$PIX_BUILD/wine64-shim:$PATH ;; esac
+else
+  PIX_WIN_PRESET=win32
+  PIX_PREFIX_BASE=$PIX_BUILD/wineprefix
+  export WINEARCH=win32
+fi
+PIX_WIN_BUILD=$PIX_BUILD/$PIX_WIN_PRESET
+
+# Wine runs in a prefix of the project's own, never the user's. With PIX_DPI
+# set (144, 192), in a prefix of its own whose displays run at that dpi, made
+# once like the other.
 PIX_DPI=${PIX_DPI:-96}
 if [[ $PIX_DPI == 96 ]]; then
-  export WINEPREFIX=$PIX_BUILD/wineprefix
+  export WINEPREFIX=$PIX_PREFIX_BASE
 else
-  export WINEPREFIX=$PIX_BUILD/wineprefix-$PIX_DPI
+  export WINEPREFIX=$PIX_PREFIX_BASE-$PIX_DPI
 fi
-export WINEARCH=win32
 export WINEDEBUG=${PIX_WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -80,18 +121,6 @@ pix_ensure_prefix() {
     touch "$WINEPREFIX/.pix-ready"
   fi
   wineserver -p >/dev/null 2>&1 || true
-}
-
-# Whether Wine's 32-bit loader starts here without an emulator in between:
-# a kernel with its 32-bit emulation switched off refuses it ("Exec format
-# error"), unless qemu-user was registered for 32-bit programs, which runs
-# it hundreds of times slower.
-pix_runs_32bit_natively() {
-  local qemu
-  for qemu in /proc/sys/fs/binfmt_misc/qemu-i386 /proc/sys/fs/binfmt_misc/i386; do
-    [[ -r $qemu ]] && grep -qx enabled "$qemu" && return 1
-  done
-  wine --version >/dev/null 2>&1
 }
 
 # The Windows path of a file inside the prefix's drive C:.

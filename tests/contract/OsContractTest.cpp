@@ -295,7 +295,9 @@ TEST_F(OsContract, WritingInPlace) {
   ASSERT_TRUE(readOnly);
   EXPECT_EQ(readOnly.value->Flush(), oserr::kAccessDenied)
       << "a file opened for reading has nothing to flush";
-  EXPECT_EQ(readOnly.value->SetEnd(), oserr::kAccessDenied);
+  // Windows refuses with access denied; 64-bit Wine answers "invalid
+  // parameter". Either way nothing is cut.
+  EXPECT_NE(readOnly.value->SetEnd(), oserr::kSuccess);
   readOnly.value->Close();
   EXPECT_EQ(stage_->ReadFile(Path("notes.txt")), "abc");
 }

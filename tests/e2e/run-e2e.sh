@@ -335,7 +335,7 @@ case_help_button_starts_the_help_program_in_its_folder() {
   local dir
   dir=$(new_case help)
   mkdir -p "$dir/help"
-  cp "$PIX_BUILD/win32/tests/e2e/pix_help_standin.exe" "$dir/help/Hlp_Vw.exe"
+  cp "$PIX_WIN_BUILD/tests/e2e/pix_help_standin.exe" "$dir/help/Hlp_Vw.exe"
   write_settings "$dir" "$(win_path "$dir")\\" 0 0 -1
   gui_start "$dir" || { case_failures+=("the window did not open"); return; }
   gui_click 258 25  # vpr, 250,17 and 17 x 18

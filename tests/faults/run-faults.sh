@@ -157,7 +157,7 @@ expect_old_picture() {
     case_failures+=("Pix_Rn.jpg is not the old picture: $(describe_picture "$target" "$@") (the old one has $(stat -c %s "$old"))")
 }
 
-holder=$PIX_BUILD/win32/tests/e2e/pix_hold_file.exe
+holder=$PIX_WIN_BUILD/tests/e2e/pix_hold_file.exe
 HOLDER_PID=
 # The holder's signals, "held" and "release", in a folder of their own.
 signals=$root/signals

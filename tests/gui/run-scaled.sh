@@ -170,7 +170,7 @@ help_window_scaled() {
 case_the_help_at_the_scale() {
   gui_install "help$DPI"
   mkdir -p "$GUI_DIR/help"
-  cp "$PIX_BUILD/win32/help/Hlp_Vw.exe" "$GUI_DIR/help/"
+  cp "$PIX_WIN_BUILD/help/Hlp_Vw.exe" "$GUI_DIR/help/"
   gui_start || {
     gui_expect "the window appears" false
     return

@@ -24,12 +24,12 @@ pix_cases_init PixInstall # drive_c, target (C:\windows\Pix_Rn.jpg), root, the c
 
 # --- the release ---------------------------------------------------------------
 
-project_version() { sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$PIX_BUILD/win32/CMakeCache.txt" 2>/dev/null; }
+project_version() { sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$PIX_WIN_BUILD/CMakeCache.txt" 2>/dev/null; }
 release_is_current() {
   local input
   [[ -f $setup && -f $archive ]] || return 1
-  [[ -f $PIX_BUILD/win32/tests/install/pix_install_probe.exe ]] || return 1
-  for input in "$PIX_BUILD/win32/CMakeCache.txt" "$PIX_BUILD/win32/Pix_Rn.exe" "$PIX_BUILD/win32/help/Hlp_Vw.exe" \
+  [[ -f $PIX_WIN_BUILD/tests/install/pix_install_probe.exe ]] || return 1
+  for input in "$PIX_WIN_BUILD/CMakeCache.txt" "$PIX_WIN_BUILD/Pix_Rn.exe" "$PIX_WIN_BUILD/help/Hlp_Vw.exe" \
     "$PIX_ROOT/installer/Pix_Rn.nsi" "$PIX_ROOT/scripts/release"; do
     [[ -f $input && ! $input -nt $setup ]] || return 1
   done
@@ -59,7 +59,7 @@ if [[ -n $other_spelling ]]; then
   exit 1
 fi
 
-probe=$PIX_BUILD/win32/tests/install/pix_install_probe.exe
+probe=$PIX_WIN_BUILD/tests/install/pix_install_probe.exe
 install_win='C:\PixInstall\Pix_Rn'
 install_dir=$root/Pix_Rn
 # The installer's own default, $PROGRAMFILES\Pix_Rn.
@@ -75,8 +75,8 @@ programs_menu="$appdata/Microsoft/Windows/Start Menu/Programs"
 
 # What the installer puts in the chosen folder, and where it comes from.
 installed_files=(
-  "Pix_Rn.exe=$PIX_BUILD/win32/Pix_Rn.exe"
-  "help/Hlp_Vw.exe=$PIX_BUILD/win32/help/Hlp_Vw.exe"
+  "Pix_Rn.exe=$PIX_WIN_BUILD/Pix_Rn.exe"
+  "help/Hlp_Vw.exe=$PIX_WIN_BUILD/help/Hlp_Vw.exe"
 )
 
 # --- the machine before and after ----------------------------------------------------

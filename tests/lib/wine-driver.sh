@@ -160,7 +160,7 @@ pix_wine_end_all() {
 
 GUI_ART=$PIX_ROOT/skin/art
 GUI_OUT=$PIX_BUILD/gui
-GUI_DRIVER=$PIX_BUILD/win32/tests/gui/pix_gui_driver.exe
+GUI_DRIVER=$PIX_WIN_BUILD/tests/gui/pix_gui_driver.exe
 GUI_PID=        # the start: the program, or the driver that started it
 GUI_WINDOW_PID= # the program's own process, whose windows are looked for
 GUI_DIR=        # the program's folder, and its Windows form
@@ -200,7 +200,7 @@ gui_install() {
   GUI_WIN_DIR="C:\\PixGui\\$name"
   rm -rf "$GUI_DIR"
   mkdir -p "$GUI_DIR"
-  cp "$PIX_BUILD/win32/Pix_Rn.exe" "$GUI_DIR/"
+  cp "$PIX_WIN_BUILD/Pix_Rn.exe" "$GUI_DIR/"
   local sub
   for sub in 01 02 03 04 05 06 07 08 09 10 11 12; do
     mkdir "$GUI_DIR/sub$sub"
@@ -449,7 +449,7 @@ gui_has_popup() { [[ -n $(gui_popups) ]]; }
 # Sets up cases whose folders go under C:\<name>: exe, drive_c, target (the
 # picture the program installs, C:\windows\Pix_Rn.jpg) and root.
 pix_cases_init() {
-  exe=$PIX_BUILD/win32/Pix_Rn.exe
+  exe=$PIX_WIN_BUILD/Pix_Rn.exe
   drive_c=$(pix_drive_c)
   target=$drive_c/windows/Pix_Rn.jpg
   root=$drive_c/$1

@@ -18,13 +18,14 @@
 
 namespace {
 
-// The import table of an image mapped without running it.
+// The import table of an image mapped without running it, built as this
+// test is (32-bit or 64-bit headers).
 std::vector<std::string> ImportedLibraries(const char* path) {
   const pix::win32::UniqueModule image(::LoadLibraryExA(path, nullptr, DONT_RESOLVE_DLL_REFERENCES));
   if (!image) return {"(not loaded)"};
   const auto* base = reinterpret_cast<const unsigned char*>(image.get());
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
   const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   std::vector<std::string> names;
   for (const auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
