@@ -19,6 +19,9 @@
 ; removes Pix_rn.dat, the user's settings; a silent uninstall (/S) keeps
 ; them unless /REMOVESETTINGS is given.
 
+!ifdef TARGET
+  Target ${TARGET}
+!endif
 Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin

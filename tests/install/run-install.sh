@@ -36,13 +36,20 @@ release_is_current() {
 }
 release_paths() {
   version=$(project_version)
-  setup=$PIX_BUILD/release/Pix_Rn-$version-setup.exe
-  archive=$PIX_BUILD/release/Pix_Rn-$version.zip
+  setup=$release_dir/Pix_Rn-$version-setup.exe
+  archive=$release_dir/Pix_Rn-$version.zip
 }
+# The packages of the build under test: the shipped 32-bit ones, or on a
+# machine that runs no 32-bit code those of the 64-bit build (common.sh).
+if [[ $PIX_WIN_PRESET == win32 ]]; then
+  release_dir=$PIX_BUILD/release program_machine='PE32 executable (GUI) Intel 80386'
+else
+  release_dir=$PIX_BUILD/release-$PIX_WIN_PRESET program_machine='PE32+ executable (GUI) x86-64'
+fi
 release_paths
 if [[ -z $version ]] || ! release_is_current; then
   pix_log "install: building the release"
-  if ! "$PIX_ROOT/scripts/release" >/dev/null; then
+  if ! PIX_RELEASE_PRESET=$PIX_WIN_PRESET "$PIX_ROOT/scripts/release" >/dev/null; then
     echo "[FAIL] the release did not build"
     echo "install: 0 passed, 1 failed"
     exit 1
@@ -186,7 +193,7 @@ case_silent_install_puts_the_files_in_the_chosen_folder() {
   for entry in "${installed_files[@]}"; do
     expect_same_file "${entry%%=*}" "$install_dir/${entry%%=*}" "${entry#*=}"
   done
-  file "$install_dir/Uninstall.exe" | grep -q 'PE32 executable (GUI) Intel 80386' ||
+  file "$install_dir/Uninstall.exe" | grep -q "$program_machine" ||
     case_failures+=("no uninstaller beside the program")
 }
 
@@ -210,7 +217,7 @@ case_startup_shortcut_points_at_the_program() {
 case_missing_picture_is_created_in_the_windows_directory() {
   rm -f "$target"
   install_or_fail || return
-  expect_same_file "Pix_Rn.jpg" "$target" "$PIX_BUILD/release/default.jpg"
+  expect_same_file "Pix_Rn.jpg" "$target" "$release_dir/default.jpg"
   expect_eq "Pix_Rn.jpg's format" "$(identify -format '%m' "$target" 2>&1)" JPEG
 }
 
