@@ -1,5 +1,6 @@
 #include "core/Rotation.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/PathRules.h"
@@ -27,6 +28,10 @@ void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& setting
 }
 
 namespace {
+
+// How many pictures a random pick looks at, its own first, for one that
+// differs from the installed picture.
+constexpr int kLongestWalkPastTheInstalledPicture = 16;
 
 // Whether a picture holds the installed picture's bytes, `installed`, of
 // `installedLength` bytes (read when first needed): the lengths first, so
@@ -57,14 +62,15 @@ void PickAtRandom(Os& os, PictureFolder& pictures) {
   pictures.Select(pick);
   // The picture already installed would change nothing on the screen: the
   // next one in the list goes instead, wrapping at the end. Where every one
-  // holds that picture, the pick stands.
+  // it looks at holds that picture, the pick stands: the walk is bounded, so
+  // that a folder of copies is not read whole at every log-on.
   const std::string target = TargetPicturePath(os);
   if (target.empty() || count < 2) return;
   const std::wstring targetWide = os.AnsiToWide(target);
   const auto installedLength = os.GetFileSizeWide(targetWide);
   if (!installedLength || installedLength.value > kLargestPicture) return;
   std::optional<std::string> installed;
-  for (int step = 0; step < count; ++step) {
+  for (int step = 0; step < std::min(count, kLongestWalkPastTheInstalledPicture); ++step) {
     pictures.Select((pick + step) % count);
     if (!HoldsTheInstalledPicture(os, pictures.SelectedFilePath(), targetWide, installedLength.value,
                                   installed))

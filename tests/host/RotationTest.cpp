@@ -190,8 +190,16 @@ TEST_F(RotationTest, TheRandomPickFollowsItsGenerator) {
   }
 }
 
+// `copies` pictures of one content, then one of another.
+std::vector<std::string> WithLast(std::size_t copies, const std::string& copy, const std::string& last) {
+  std::vector<std::string> contents(copies, copy);
+  contents.push_back(last);
+  return contents;
+}
+
 // A random run changes the picture on the screen: a pick that holds what
-// Pix_Rn.jpg holds gives way to the next picture that differs.
+// Pix_Rn.jpg holds gives way to the next picture that differs, within a
+// bounded walk.
 TEST_F(RotationTest, TheRandomPickPassesOverTheInstalledPicture) {
   struct Case {
     std::string what;
@@ -207,6 +215,9 @@ TEST_F(RotationTest, TheRandomPickPassesOverTheInstalledPicture) {
       {"one picture", {"one"}, "one", false, 0},
       {"identical copies", {"one", "one", "one"}, "one", false, 0},
       {"copies, then another", {"one", "one", "two"}, "one", false, 2},
+      {"15 copies, then another", WithLast(15, "one", "two"), "one", false, 15},
+      {"16 copies, then another: the walk ends, the pick stands", WithLast(16, "one", "two"), "one", false,
+       0},
       {"the same length, other bytes", {"one", "two"}, "owe", false, 0},
       {"a picture that cannot be read for the comparison is different", {"one", "two"}, "one", true, 0},
       {"no installed picture", {"one", "two"}, "", false, 0},
