@@ -46,6 +46,19 @@ else
 fi
 PIX_WIN_BUILD=$PIX_BUILD/$PIX_WIN_PRESET
 
+# What `file` says of a program of a Windows preset, and where the release
+# packages of that preset go (only win32's are shipped).
+pix_program_kind() {
+  case $1 in
+    win32) echo 'PE32 executable (GUI) Intel 80386' ;;
+    win64) echo 'PE32+ executable (GUI) x86-64' ;;
+    *) return 1 ;;
+  esac
+}
+pix_release_dir() {
+  if [[ $1 == win32 ]]; then echo "$PIX_BUILD/release"; else echo "$PIX_BUILD/release-$1"; fi
+}
+
 # Wine runs in a prefix of the project's own, never the user's. With PIX_DPI
 # set (144, 192), in a prefix of its own whose displays run at that dpi, made
 # once like the other.

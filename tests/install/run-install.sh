@@ -41,11 +41,8 @@ release_paths() {
 }
 # The packages of the build under test: the shipped 32-bit ones, or on a
 # machine that runs no 32-bit code those of the 64-bit build (common.sh).
-if [[ $PIX_WIN_PRESET == win32 ]]; then
-  release_dir=$PIX_BUILD/release program_machine='PE32 executable (GUI) Intel 80386'
-else
-  release_dir=$PIX_BUILD/release-$PIX_WIN_PRESET program_machine='PE32+ executable (GUI) x86-64'
-fi
+release_dir=$(pix_release_dir "$PIX_WIN_PRESET")
+program_machine=$(pix_program_kind "$PIX_WIN_PRESET")
 release_paths
 if [[ -z $version ]] || ! release_is_current; then
   pix_log "install: building the release"
