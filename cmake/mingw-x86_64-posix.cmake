@@ -1,4 +1,13 @@
-# Cross build for 64-bit Windows with mingw-w64's x86_64 compiler.
+# Cross build for 64-bit Windows with mingw-w64's x86_64 compiler of the
+# posix thread model (GoogleTest needs std::mutex).
+set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(PIX_MINGW_TRIPLE x86_64-w64-mingw32)
-include(${CMAKE_CURRENT_LIST_DIR}/mingw-posix.cmake)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -41,8 +41,8 @@ std::shared_ptr<const TPicture> ReadBitmap(std::string name, std::string_view by
 
   const bool bottomUp = rawHeight > 0;
   const int height = bottomUp ? rawHeight : -rawHeight;
-  // In 64 bits: a header or palette size near 4 GiB must not wrap a 32-bit
-  // size round to a place inside the bytes.
+  // In 64 bits: a header or palette size near 4 GiB must not wrap a size
+  // kept in 32 bits round to a place inside the bytes.
   const std::uint64_t stride64 = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
   const std::uint64_t palette64 = std::uint64_t{header} + headerSize;
   const std::uint64_t data64 = palette64 + (bits == 4 ? std::uint64_t{colours} * 4 : 0);

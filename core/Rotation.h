@@ -39,10 +39,11 @@ enum class InstallOutcome : std::uint8_t {
 };
 
 // The largest picture the program installs. It is read whole into memory
-// before Pix_Rn.jpg is touched, in a 32-bit process whose 2 GiB of address
-// space must also hold the program; 256 MiB is far beyond any picture a
-// desktop shows (decoding one takes 4 bytes a pixel: a 256 MiB JPEG is some
-// 400 megapixels, over 1.5 GiB decoded), and still leaves room to spare.
+// before Pix_Rn.jpg is touched, by a program that runs unattended at every
+// log-on, when the machine has least memory to spare; 256 MiB is far beyond
+// any picture a desktop shows (the desktop decodes it at 4 bytes a pixel: a
+// 256 MiB JPEG is some 400 megapixels, over 1.5 GiB decoded), so a larger
+// file is no desktop picture and not worth that memory.
 inline constexpr std::uint64_t kLargestPicture = std::uint64_t{256} << 20;
 
 // Replaces "Pix_Rn.jpg" in the Windows directory with a copy of `source`,

@@ -2,7 +2,8 @@
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0 -DPIX_EXE=... -DHELP_EXE=...
 ;            -DDEFAULT_JPG=... -DOUTFILE=... installer/Pix_Rn.nsi
 ;
-; It installs Pix_Rn.exe and help\Hlp_Vw.exe into the chosen folder, and
+; A 64-bit installer for the 64-bit program. It installs Pix_Rn.exe and
+; help\Hlp_Vw.exe into the chosen folder (Program Files by default), and
 ; optionally a shortcut in the user's Startup folder so that the picture
 ; changes at every log-on. The folder gets rights of its own, inheriting
 ; nothing from where it stands: Administrators and SYSTEM full control, the
@@ -15,13 +16,16 @@
 ; files in place, without the right to delete them or to change their
 ; rights, and nothing else.
 ;
+; An earlier 32-bit installation (its uninstall entry in the 32-bit registry
+; view) is taken over: its Pix_rn.dat moves into the new folder unless one
+; is there already, the Startup shortcut is pointed at the new program, and
+; its programs, its uninstall entry and its folder, once empty, go.
+;
 ; The uninstaller removes what the installer put there. It asks before it
 ; removes Pix_rn.dat, the user's settings; a silent uninstall (/S) keeps
 ; them unless /REMOVESETTINGS is given.
 
-!ifdef TARGET
-  Target ${TARGET}
-!endif
+Target amd64-unicode
 Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
@@ -63,7 +67,7 @@ SetCompressor /SOLID lzma
 
 Name "Pix_Rn"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\Pix_Rn"
+InstallDir "$PROGRAMFILES64\Pix_Rn"
 BrandingText "Pix_Rn ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
@@ -210,8 +214,14 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; The uninstall entry lives in the 64-bit view, beside the program's kind.
+Function un.onInit
+  SetRegView 64
+FunctionEnd
+
 ; A folder given with /D= is looked at before any page shows.
 Function .onInit
+  SetRegView 64
   Push $INSTDIR
   Call FindLink
   Pop $R0
@@ -231,6 +241,64 @@ Function DirectoryLeave
     MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderIsLink)"
     Abort
   ${EndIf}
+FunctionEnd
+
+; 1 once an earlier installation's Pix_rn.dat was copied into the new folder.
+Var SettingsTakenOver
+
+; The folder of an earlier 32-bit installation, from its uninstall entry in
+; the 32-bit registry view. Call, Pop: the folder, or "" when there is none.
+Function FindEarlierInstallation
+  Push $R0
+  Push $R1
+  SetRegView 32
+  ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+  SetRegView 64
+  ${If} $R0 != ""
+    ; "C:\...\Uninstall.exe", quoted or not.
+    StrCpy $R1 $R0 1
+    ${If} $R1 == '"'
+      StrCpy $R0 $R0 "" 1
+      StrCpy $R1 $R0 1 -1
+      ${If} $R1 == '"'
+        StrCpy $R0 $R0 -1
+      ${EndIf}
+    ${EndIf}
+    ${GetParent} $R0 $R0
+  ${EndIf}
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Removes what an earlier 32-bit installation put in its folder (its
+; uninstaller cannot run on every machine that runs this one), and its
+; uninstall entry. Its settings were taken over unless the new folder had
+; its own; the Windows picture stays, and a Startup shortcut now starts the
+; new program.
+Function RemoveEarlierInstallation
+  Call FindEarlierInstallation
+  Pop $R0
+  ${If} $R0 == ""
+    Return
+  ${EndIf}
+  ${If} $R0 != "$INSTDIR"
+    Delete "$R0\Pix_Rn.exe"
+    Delete "$R0\help\Hlp_Vw.exe"
+    RMDir "$R0\help"
+    Delete "$R0\Uninstall.exe"
+    ; Settings that were not taken over stay where they are.
+    ${If} $SettingsTakenOver == 1
+      Delete "$R0\Pix_rn.dat"
+    ${EndIf}
+    RMDir "$R0"
+  ${EndIf}
+  ${If} ${FileExists} "$SMSTARTUP\Pix_Rn.lnk"
+    SetOutPath "$INSTDIR"
+    CreateShortCut "$SMSTARTUP\Pix_Rn.lnk" "$INSTDIR\Pix_Rn.exe" "" "$INSTDIR\Pix_Rn.exe" 0 SW_SHOWNORMAL
+  ${EndIf}
+  SetRegView 32
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  SetRegView 64
 FunctionEnd
 
 Section "$(NameProgram)" SecProgram
@@ -255,7 +323,21 @@ Section "$(NameProgram)" SecProgram
   !insertmacro Secure "$INSTDIR\help\Hlp_Vw.exe" "${PROGRAM_FILE_SDDL}"
   SetOutPath "$INSTDIR"
 
-  ; The settings are the user's: an existing file is kept as it is.
+  ; The settings are the user's: an existing file is kept as it is, and an
+  ; earlier 32-bit installation's come along.
+  Call FindEarlierInstallation
+  Pop $R0
+  ${If} $R0 != ""
+  ${AndIf} $R0 != "$INSTDIR"
+  ${AndIfNot} ${FileExists} "$INSTDIR\Pix_rn.dat"
+  ${AndIf} ${FileExists} "$R0\Pix_rn.dat"
+    ; Fails rather than overwrite (the last 1).
+    System::Call 'kernel32::CopyFileW(w "$R0\Pix_rn.dat", w "$INSTDIR\Pix_rn.dat", i 1) i .R1'
+    ${If} $R1 == 0
+      Abort "Pix_rn.dat"
+    ${EndIf}
+    StrCpy $SettingsTakenOver 1
+  ${EndIf}
   ${IfNot} ${FileExists} "$INSTDIR\Pix_rn.dat"
     ; The picture folder ends with its separator; a drive root has it already.
     StrCpy $1 "$INSTDIR" 1 -1
@@ -288,6 +370,9 @@ Section "$(NameProgram)" SecProgram
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Pix_Rn"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+
+  ; Only now that the new installation is whole does the earlier one go.
+  Call RemoveEarlierInstallation
 SectionEnd
 
 Section "$(NameStartup)" SecStartup

@@ -4,60 +4,27 @@
 PIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PIX_BUILD=$PIX_ROOT/build
 
-# Whether Wine's 32-bit loader starts here without an emulator in between:
-# a kernel with its 32-bit emulation switched off refuses it ("Exec format
-# error"), unless qemu-user was registered for 32-bit programs, which runs
-# it hundreds of times slower.
-pix_runs_32bit_natively() {
-  local qemu
-  for qemu in /proc/sys/fs/binfmt_misc/qemu-i386 /proc/sys/fs/binfmt_misc/i386; do
-    [[ -r $qemu ]] && grep -qx enabled "$qemu" && return 1
-  done
-  [[ -x /usr/lib/wine/wine ]] && /usr/lib/wine/wine --version >/dev/null 2>&1
-}
-
-# The suites under Wine run the shipped 32-bit build in a 32-bit prefix. On a
-# machine whose kernel runs no 32-bit code at all they run a 64-bit build of
-# the same sources under 64-bit Wine instead, in prefixes of their own:
-# PIX_WINE_BITS (32 or 64) says which, PIX_WIN_BUILD where that build is.
-if [[ -z ${PIX_WINE_BITS:-} ]]; then
-  if pix_runs_32bit_natively; then PIX_WINE_BITS=32; else PIX_WINE_BITS=64; fi
-fi
-export PIX_WINE_BITS
-if [[ $PIX_WINE_BITS == 64 ]]; then
-  PIX_WIN_PRESET=win64
-  PIX_PREFIX_BASE=$PIX_BUILD/wineprefix64
-  export WINEARCH=win64
-  # /usr/bin/wine prefers the 32-bit loader whenever it is installed, and
-  # wineboot and friends call it by name: a shim ahead in PATH takes them to
-  # the 64-bit one.
-  if [[ ! -x $PIX_BUILD/wine64-shim/wine ]]; then
-    mkdir -p "$PIX_BUILD/wine64-shim"
-    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
-      >"$PIX_BUILD/wine64-shim/wine"
-    chmod +x "$PIX_BUILD/wine64-shim/wine"
-    ln -sf wine "$PIX_BUILD/wine64-shim/wine-stable"
-  fi
-  case ":$PATH:" in *":$PIX_BUILD/wine64-shim:"*) ;; *) export PATH=$PIX_BUILD/wine64-shim:$PATH ;; esac
-else
-  PIX_WIN_PRESET=win32
-  PIX_PREFIX_BASE=$PIX_BUILD/wineprefix
-  export WINEARCH=win32
-fi
+# The Windows program is 64-bit: one preset, one build, run under 64-bit
+# Wine in prefixes of 64-bit Windows.
+PIX_WIN_PRESET=win64
 PIX_WIN_BUILD=$PIX_BUILD/$PIX_WIN_PRESET
-
-# What `file` says of a program of a Windows preset, and where the release
-# packages of that preset go (only win32's are shipped).
-pix_program_kind() {
-  case $1 in
-    win32) echo 'PE32 executable (GUI) Intel 80386' ;;
-    win64) echo 'PE32+ executable (GUI) x86-64' ;;
-    *) return 1 ;;
-  esac
-}
-pix_release_dir() {
-  if [[ $1 == win32 ]]; then echo "$PIX_BUILD/release"; else echo "$PIX_BUILD/release-$1"; fi
-}
+PIX_PREFIX_BASE=$PIX_BUILD/wineprefix
+PIX_RELEASE_DIR=$PIX_BUILD/release
+PIX_PROGRAM_KIND='PE32+ executable (GUI) x86-64'
+export WINEARCH=win64
+# Wine's own 64-bit loader, by path: /usr/bin/wine prefers the 32-bit loader
+# of a wine32 left installed on an older machine, and wineboot and friends
+# call it by name, so a shim ahead in PATH takes them to the 64-bit one too.
+export WINELOADER=/usr/lib/wine/wine64
+PIX_WINE_SHIM=$PIX_BUILD/wine-shim
+if [[ ! -x $PIX_WINE_SHIM/wine ]]; then
+  mkdir -p "$PIX_WINE_SHIM"
+  printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+    >"$PIX_WINE_SHIM/wine"
+  chmod +x "$PIX_WINE_SHIM/wine"
+  ln -sf wine "$PIX_WINE_SHIM/wine-stable"
+fi
+case ":$PATH:" in *":$PIX_WINE_SHIM:"*) ;; *) export PATH=$PIX_WINE_SHIM:$PATH ;; esac
 
 # Wine runs in a prefix of the project's own, never the user's. With PIX_DPI
 # set (144, 192), in a prefix of its own whose displays run at that dpi, made
@@ -119,7 +86,9 @@ pix_stop_display() {
 # saves its start-up cost at every program start.
 pix_ensure_prefix() {
   mkdir -p "$PIX_BUILD"
-  if [[ ! -f $WINEPREFIX/.pix-ready ]]; then
+  # The marker names the prefix's kind, so that a prefix of another kind
+  # left in the build folder is made anew.
+  if [[ ! -f $WINEPREFIX/.pix-ready-win64 ]]; then
     pix_log "creating the Wine prefix in $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     wineboot --init >"$PIX_BUILD/wineboot.log" 2>&1
@@ -131,7 +100,7 @@ pix_ensure_prefix() {
         /v LogPixels /t REG_DWORD /d "$PIX_DPI" /f >/dev/null 2>&1
     fi
     wineserver -w
-    touch "$WINEPREFIX/.pix-ready"
+    touch "$WINEPREFIX/.pix-ready-win64"
   fi
   wineserver -p >/dev/null 2>&1 || true
 }

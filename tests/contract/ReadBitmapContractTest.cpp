@@ -1,6 +1,5 @@
-// Reading a bitmap, in the 64-bit host build and in the 32-bit program under
-// Wine, where sizes are 32 bits wide: the header's sizes, however large,
-// never lead the reading outside the bytes.
+// Reading a bitmap, in the host build and in the program under Wine: the
+// header's sizes, however large, never lead the reading outside the bytes.
 #include <gtest/gtest.h>
 
 #include <cstdint>

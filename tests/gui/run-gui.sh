@@ -6,7 +6,7 @@
 # own on the prefix's drive C: and starts it there. Prints a line per case
 # and "gui: N passed, N failed"; the screenshot stays in build/gui/.
 #
-# Needs build/win32/Pix_Rn.exe; finds or makes the display and the prefix
+# Needs build/win64/Pix_Rn.exe; finds or makes the display and the prefix
 # (scripts/common.sh). Run by scripts/test, or alone.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -480,6 +480,8 @@ case_run_command_brings_the_help() {
     gui_expect "the help program stands in C:\\Pix_Rn\\help" test -f "$dir/help/Hlp_Vw.exe"
     gui_click $(centre_of helpButton)
     gui_expect "the help button opens the help" gui_poll 30 run_has_help
+    pix_record_started "$dir/Pix_Rn.exe"
+    pix_record_started "$dir/help/Hlp_Vw.exe"
   else
     gui_expect "the run command opens the window ($(tr '\n' ' ' <"$GUI_SCRATCH/run.log"))" false
   fi

@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, StartUpReadsThePictureFolderOnce) {
   EXPECT_EQ(os.Enumerations(), 1);
 }
 
-// Listing a huge folder may run out of memory in a 32-bit process: at
+// Listing a huge folder may run out of memory on a machine short of it: at
 // log-on that is a folder that cannot be listed, not an error box.
 TEST_F(MainWindowTest, AFolderTooLargeToListOpensTheWindowWithoutABox) {
   Pictures("C:\\Pics", {"a.jpg"});

@@ -39,14 +39,13 @@ release_paths() {
   setup=$release_dir/Pix_Rn-$version-setup.exe
   archive=$release_dir/Pix_Rn-$version.zip
 }
-# The packages of the build under test: the shipped 32-bit ones, or on a
-# machine that runs no 32-bit code those of the 64-bit build (common.sh).
-release_dir=$(pix_release_dir "$PIX_WIN_PRESET")
-program_machine=$(pix_program_kind "$PIX_WIN_PRESET")
+# The shipped packages, made from the build under test.
+release_dir=$PIX_RELEASE_DIR
+program_machine=$PIX_PROGRAM_KIND
 release_paths
 if [[ -z $version ]] || ! release_is_current; then
   pix_log "install: building the release"
-  if ! PIX_RELEASE_PRESET=$PIX_WIN_PRESET "$PIX_ROOT/scripts/release" >/dev/null; then
+  if ! "$PIX_ROOT/scripts/release" >/dev/null; then
     echo "[FAIL] the release did not build"
     echo "install: 0 passed, 1 failed"
     exit 1
@@ -71,6 +70,10 @@ default_win='C:\Program Files\Pix_Rn'
 default_dir="$drive_c/Program Files/Pix_Rn"
 pictures=$root/Pictures
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pix_Rn'
+# Where a 32-bit installer's entry lands: the 32-bit registry view.
+uninstall_key32='HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Pix_Rn'
+earlier_win='C:\Program Files (x86)\Pix_Rn'
+earlier_dir="$drive_c/Program Files (x86)/Pix_Rn"
 help_title='Pix_Rn — справка'
 logs=$PIX_BUILD/install-logs
 mkdir -p "$logs"
@@ -130,6 +133,7 @@ install_or_fail() {
 startup_link() { find "$programs_menu" -maxdepth 2 -ipath '*/startup/pix_rn.lnk' 2>/dev/null | head -n 1; }
 uninstall_entry() { wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r'; }
 no_uninstall_entry() { ! wine reg query "$uninstall_key" >/dev/null 2>&1; }
+no_uninstall_entry32() { ! wine reg query "$uninstall_key32" >/dev/null 2>&1; }
 wallpaper() { wine "$probe" wallpaper 2>/dev/null | tr -d '\r'; }
 
 help_windows() { xdotool search --onlyvisible --name "^$help_title\$" 2>/dev/null; }
@@ -155,11 +159,12 @@ clean_installation() {
   close_help
   gui_stop
   pix_wine_end_all
-  rm -rf "$root" "$default_dir"
+  rm -rf "$root" "$default_dir" "$earlier_dir"
   local link
   link=$(startup_link)
   [[ -n $link ]] && rm -f "$link"
   no_uninstall_entry || wine reg delete "$uninstall_key" /f >/dev/null 2>&1
+  no_uninstall_entry32 || wine reg delete "$uninstall_key32" /f >/dev/null 2>&1
 }
 
 # Runs the installed program to its end under Wine's relay trace of the
@@ -438,6 +443,36 @@ case_uninstall_entry_names_the_version() {
   values=$(uninstall_entry | grep -E '^ +[A-Za-z]+ +REG_' | sed -E 's/^ +//; s/ +REG_[A-Z_]+ +/=/' | sort)
   expect_eq "uninstall entry" "$values" "$(printf '%s\n' DisplayName=Pix_Rn "DisplayVersion=$version" \
     "UninstallString=\"$install_win\\Uninstall.exe\"" | sort)"
+  no_uninstall_entry32 || case_failures+=("an uninstall entry stands in the 32-bit view: $uninstall_key32")
+}
+
+# An earlier 32-bit installation in Program Files (x86), as its installer
+# left it: the programs, the uninstaller, the user's settings and its entry
+# in the 32-bit registry view. The new one, in its default folder, takes the
+# settings over and removes the rest; the picture stays.
+case_earlier_32bit_installation_is_taken_over() {
+  mkdir -p "$earlier_dir/help"
+  local name
+  for name in Pix_Rn.exe help/Hlp_Vw.exe Uninstall.exe; do printf 'MZ 32-bit' >"$earlier_dir/$name"; done
+  write_settings "$earlier_dir" 'D:\Photos\' 120 1 3
+  wine reg add "$uninstall_key32" /v DisplayName /t REG_SZ /d Pix_Rn /f >/dev/null 2>&1
+  wine reg add "$uninstall_key32" /v UninstallString /t REG_SZ /d "\"$earlier_win\\Uninstall.exe\"" /f \
+    >/dev/null 2>&1
+  no_uninstall_entry32 && case_failures+=("the earlier installation's entry could not be made")
+  convert -size 6x6 xc:orange "$target"
+  cp "$target" "$logs/existing.jpg"
+  install_into "" || case_failures+=("the installer failed (code $?)")
+  expect_settings "$default_dir" 'D:\Photos\' 120 1 3
+  [[ -f $default_dir/Pix_Rn.exe ]] || case_failures+=("no Pix_Rn.exe in $default_dir")
+  expect_gone "the earlier installation's folder" "$earlier_dir"
+  no_uninstall_entry32 || case_failures+=("the earlier installation's entry is still there")
+  no_uninstall_entry && case_failures+=("no uninstall entry in the 64-bit view")
+  expect_same_file "Pix_Rn.jpg" "$target" "$logs/existing.jpg"
+  local link
+  link=$(startup_link)
+  [[ -n $link ]] || case_failures+=("no Pix_Rn.lnk in the Startup folder")
+  [[ -z $link ]] || expect_eq "shortcut target" \
+    "$(wine "$probe" link-target "$(winepath -w "$link")" | tr -d '\r')" "$default_win\\Pix_Rn.exe"
 }
 
 # --- cases: the installed program ------------------------------------------------------------
@@ -582,6 +617,7 @@ cases=(
   install_folder_behind_a_link_is_refused
   link_refused_with_a_message
   uninstall_entry_names_the_version
+  earlier_32bit_installation_is_taken_over
   help_button_starts_the_installed_help
   wallpaper_reload_only_when_the_desktop_shows_pix_rn_jpg
   silent_uninstall_keeps_the_settings

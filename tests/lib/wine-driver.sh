@@ -63,6 +63,7 @@ pix_wine_launch() {
     shift
   done
   pix_wine_session
+  pix_record_started "$1"
   PIX_WINE_COUNT=$((PIX_WINE_COUNT + 1))
   local tag=$PIX_WINE_SUITE-$BASHPID-$PIX_WINE_COUNT
   (cd "$dir" && exec env "${settings[@]}" PIX_WINE_RUN="$tag" wine "$@" >/dev/null 2>"$log") &
@@ -74,6 +75,27 @@ pix_wine_launch() {
 _pix_wine_begun() {
   grep -qzx -e "PIX_WINE_RUN=$2" "/proc/$1/environ" 2>/dev/null && return 0
   [[ ! -e /proc/$1 ]] || grep -q '^State:[[:space:]]*Z' "/proc/$1/status" 2>/dev/null
+}
+
+# With PIX_STARTED_PROGRAMS set (the test command sets it), every start of a
+# shipped program, Pix_Rn.exe or Hlp_Vw.exe, given by its path on drive C:
+# or in Unix, adds a line "SHA-256 NAME SCRIPT" to that file: what the
+# suites ran, to be held against the release packages.
+pix_record_started() {
+  [[ -n ${PIX_STARTED_PROGRAMS:-} ]] || return 0
+  local program=$1 file
+  case $program in
+    [Cc]:\\*) file=$(pix_drive_c)/$(tr '\\' / <<<"${program:3}") ;;
+    /*) file=$program ;;
+    *) return 0 ;;
+  esac
+  local name=${file##*/}
+  case ${name,,} in
+    pix_rn.exe | hlp_vw.exe) ;;
+    *) return 0 ;;
+  esac
+  [[ -f $file ]] || return 0
+  printf '%s %s %s\n' "$(sha256sum <"$file" | cut -d' ' -f1)" "$name" "$(basename "$0")" >>"$PIX_STARTED_PROGRAMS"
 }
 
 # Runs a program as pix_wine_launch does and waits for its end, at most

@@ -41,7 +41,7 @@ class FaultyOs final : public Os {
   // `code` 0 makes them end early instead, as if the file ended there.
   void FailReadsAfter(std::size_t bytes, std::uint32_t code) { readFault_ = std::pair{bytes, code}; }
   // Every enumeration from now runs out of memory, as the listing of a huge
-  // folder may in a 32-bit process.
+  // folder may on a machine short of it.
   void RunOutOfMemoryListing() { outOfMemory_ = true; }
   // The next MoveFileReplace fails with `code` and moves nothing.
   void FailNextMoveFileReplace(std::uint32_t code) { moveCode_ = code; }

@@ -1,4 +1,4 @@
-// The art library as the program runs it, on 32-bit Windows: every picture
+// The art library as the program runs it, on Windows: every picture
 // drawn at every scale is its committed file byte for byte, so the doubles
 // of the drawing round here as where the files were drawn.
 #include <gtest/gtest.h>

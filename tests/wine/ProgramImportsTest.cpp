@@ -19,7 +19,7 @@
 namespace {
 
 // The import table of an image mapped without running it, built as this
-// test is (32-bit or 64-bit headers).
+// test is (64-bit headers).
 std::vector<std::string> ImportedLibraries(const char* path) {
   const pix::win32::UniqueModule image(::LoadLibraryExA(path, nullptr, DONT_RESOLVE_DLL_REFERENCES));
   if (!image) return {"(not loaded)"};
