@@ -106,7 +106,8 @@ InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
   // fails or ends early (a bad sector, a share that drops) installs nothing.
   std::string picture;
   if (ReadWholeFile(os, source, length.value, picture) != oserr::kSuccess) return InstallOutcome::Kept;
-  if (ReplaceFileContents(os, target, picture) != oserr::kSuccess) return InstallOutcome::Kept;
+  if (const auto replaced = ReplaceFileContents(os, target, picture); !replaced)
+    return replaced.damaged ? InstallOutcome::Damaged : InstallOutcome::Kept;
   // Windows shows a cached copy of the desktop picture: when the desktop
   // shows this very file, ask for it to be loaded anew.
   if (CompareFileNames(os, os.GetDesktopWallpaper(), target) == 0) os.SetDesktopWallpaper(target);

@@ -36,6 +36,9 @@ enum class InstallOutcome : std::uint8_t {
   Installed,
   Kept,     // the old picture stays: read-only, or the picture could not be read or written whole
   Nothing,  // no picture to install, one too large, or a path too long to hand on whole
+  // Written in place, the old picture was overwritten part way when the
+  // write failed: neither stands whole, and the next run installs a whole one.
+  Damaged,
 };
 
 // The largest picture the program installs. It is read whole into memory

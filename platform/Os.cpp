@@ -24,16 +24,19 @@ namespace {
 // An in-place write overwrites the old content, and a disk that fills up
 // part-way would leave a mixture, so it starts only when the volume surely
 // holds all of the new content: the clusters the old file has and the free
-// ones together. A volume that cannot tell its room is written all the same.
-bool FitsInPlace(Os& os, const std::string& target, std::uint64_t newLength) {
+// ones together. A volume that cannot tell its room is not written either.
+std::uint32_t RoomInPlace(Os& os, const std::string& target, std::uint64_t newLength) {
   const std::size_t cut = target.find_last_of("\\/:");
   const auto space =
       os.GetDiskFreeSpace(cut == std::string::npos ? std::string() : target.substr(0, cut + 1));
+  if (!space) return space.error;
   const auto oldLength = os.GetFileSizeWide(os.AnsiToWide(target));
-  if (!space || !oldLength) return true;
+  if (!oldLength) return oldLength.error;
   const std::uint64_t cluster = space.value.clusterBytes ? space.value.clusterBytes : 1;
   const auto clusters = [cluster](std::uint64_t bytes) { return (bytes + cluster - 1) / cluster; };
-  return clusters(newLength) <= clusters(oldLength.value) + space.value.freeBytes / cluster;
+  return clusters(newLength) <= clusters(oldLength.value) + space.value.freeBytes / cluster
+             ? oserr::kSuccess
+             : oserr::kDiskFull;
 }
 
 // Closes a file, giving the first error of the step before and the close.
@@ -51,9 +54,9 @@ std::uint32_t WriteEndAndFlush(OsFile& file, std::string_view content) {
 }
 
 // The in-place way: the old content stays byte for byte until the first
-// byte of the new one is written.
-std::uint32_t WriteInPlace(Os& os, const std::string& target, std::string_view content) {
-  if (!FitsInPlace(os, target, content.size())) return oserr::kDiskFull;
+// byte of the new one is written; from there on a failure has damaged it.
+ReplaceResult WriteInPlace(Os& os, const std::string& target, std::string_view content) {
+  if (const std::uint32_t error = RoomInPlace(os, target, content.size())) return {error};
   constexpr std::uint32_t kPollMs = 50;
   auto opened = os.OpenFile(target, OpenMode::WriteExisting);
   // Another run writing the same file: its picture is as good as ours.
@@ -62,8 +65,9 @@ std::uint32_t WriteInPlace(Os& os, const std::string& target, std::string_view c
     os.Sleep(kPollMs);
     opened = os.OpenFile(target, OpenMode::WriteExisting);
   }
-  if (!opened) return opened.error;
-  return CloseAfter(opened.value, WriteEndAndFlush(*opened.value, content));
+  if (!opened) return {opened.error};
+  const std::uint32_t error = CloseAfter(opened.value, WriteEndAndFlush(*opened.value, content));
+  return {error, error != oserr::kSuccess};
 }
 
 // The temporary file's content, checked against what was meant to reach it
@@ -76,27 +80,84 @@ std::uint32_t WriteTemporary(Os& os, std::unique_ptr<OsFile>& file, const std::s
   return written.value == content.size() ? oserr::kSuccess : oserr::kWriteFault;
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// A kill inside the swap can leave the old file under its backup name and
+// nothing under the target's: the first backup found goes back.
+void RestoreFromBackup(Os& os, const std::string& target) {
+  if (os.GetFileAttributes(target).error != oserr::kFileNotFound) return;
+  const auto backups = os.FindFiles(target + ".*.bak");
+  for (const DirEntry& backup : backups.value) {
+    if ((backup.attributes & attr::kDirectory) == 0 &&
+        os.MoveToFreeName(os.AnsiToWide(FolderOf(target) + backup.name), os.AnsiToWide(target), true) ==
+            oserr::kSuccess)
+      return;
+  }
+}
+
+// Puts the flushed temporary file in the target's place. A target that is
+// there is swapped with ReplaceFileW, which carries its DACL, owner and
+// attributes over to the new file (a rename would give it the temporary
+// file's, and take the Users group's write access away), and flushed after,
+// since the swap is not written through. Where the rights refuse the swap
+// the target is written in place, which keeps them by construction.
+ReplaceResult SwapIn(Os& os, const std::string& target, const std::string& temporary,
+                     const std::string& backup, std::string_view content) {
+  const std::wstring targetWide = os.AnsiToWide(target);
+  const std::wstring temporaryWide = os.AnsiToWide(temporary);
+  if (!FileExists(os, target)) {
+    const std::uint32_t error = os.MoveToFreeName(temporaryWide, targetWide, true);
+    if (error) os.DeleteFile(temporary);
+    return {error};
+  }
+  const std::uint32_t error = os.ReplaceKeepingRights(targetWide, temporaryWide, os.AnsiToWide(backup));
+  if (error == oserr::kSuccess) {
+    // The flush puts the swap and the backup's removal on the disk together.
+    os.DeleteFile(backup);
+    auto opened = os.OpenFile(target, OpenMode::WriteExisting);
+    return {opened ? CloseAfter(opened.value, opened.value->Flush()) : opened.error};
+  }
+  if ((error == oserr::kAccessDenied || error == oserr::kUnableToRemoveReplaced) && FileExists(os, target)) {
+    os.DeleteFile(temporary);
+    return WriteInPlace(os, target, content);
+  }
+  // The replaced file stands under the backup's name (kUnableToMoveReplacement2):
+  // it goes back, or the new one takes its place.
+  if (!FileExists(os, target) &&
+      os.MoveToFreeName(os.AnsiToWide(backup), targetWide, true) != oserr::kSuccess)
+    os.MoveToFreeName(temporaryWide, targetWide, true);
+  os.DeleteFile(temporary);
+  return {error};
+}
+
 }  // namespace
 
-std::uint32_t ReplaceFileContents(Os& os, const std::string& target, std::string_view content) {
+ReplaceResult ReplaceFileContents(Os& os, const std::string& target, std::string_view content) {
+  RestoreFromBackup(os, target);
   // The process id keeps simultaneous runs apart; the exclusive creation
   // passes over any name that is taken all the same.
   constexpr int kNamesToTry = 100;
   const std::string stem = target + "." + std::to_string(os.CurrentProcessId());
   for (int attempt = 0; attempt < kNamesToTry; ++attempt) {
-    const std::string temporary = stem + (attempt ? "-" + std::to_string(attempt) : "") + ".tmp";
-    if (os.GetFileAttributes(temporary)) continue;
+    const std::string name = stem + (attempt ? "-" + std::to_string(attempt) : "");
+    const std::string temporary = name + ".tmp";
+    const std::string backup = name + ".bak";
+    if (os.GetFileAttributes(temporary) || os.GetFileAttributes(backup)) continue;
     auto created = os.OpenFile(temporary, OpenMode::CreateNew);
     if (created.error == oserr::kFileExists || created.error == oserr::kAlreadyExists) continue;
     if (created.error == oserr::kAccessDenied && FileExists(os, target))
       return WriteInPlace(os, target, content);
-    if (!created) return created.error;
-    std::uint32_t error = WriteTemporary(os, created.value, temporary, content);
-    if (error == oserr::kSuccess) error = os.MoveFileReplace(temporary, target);
-    if (error != oserr::kSuccess) os.DeleteFile(temporary);
-    return error;
+    if (!created) return {created.error};
+    if (const std::uint32_t error = WriteTemporary(os, created.value, temporary, content)) {
+      os.DeleteFile(temporary);
+      return {error};
+    }
+    return SwapIn(os, target, temporary, backup, content);
   }
-  return oserr::kFileExists;
+  return {oserr::kFileExists};
 }
 
 std::uint32_t ReadWholeFile(Os& os, const std::wstring& path, std::uint64_t expectedLength,

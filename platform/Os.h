@@ -35,6 +35,13 @@ inline constexpr std::uint32_t kFileExists = 80;
 inline constexpr std::uint32_t kInvalidName = 123;
 inline constexpr std::uint32_t kAlreadyExists = 183;
 inline constexpr std::uint32_t kDirectory = 267;  // "The directory name is invalid."
+// ReplaceFileW's partial failures: the replaced file could not be deleted
+// (both keep their names); the replacement could not be renamed (both keep
+// their names where a backup was asked for); the replacement could not be
+// moved (it keeps its name, and the replaced file stands under the backup's).
+inline constexpr std::uint32_t kUnableToRemoveReplaced = 1175;
+inline constexpr std::uint32_t kUnableToMoveReplacement = 1176;
+inline constexpr std::uint32_t kUnableToMoveReplacement2 = 1177;
 inline constexpr std::uint32_t kNoNetwork = 1222;
 inline constexpr std::uint32_t kNotConnected = 2250;
 }  // namespace oserr
@@ -230,9 +237,18 @@ class Os {
   virtual std::uint32_t DeleteFile(const std::string& path) = 0;
   // CreateFileW for reading, as OpenFile with OpenMode::Read.
   virtual OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) = 0;
-  // MoveFileExA with MOVEFILE_REPLACE_EXISTING and MOVEFILE_WRITE_THROUGH:
-  // replaces `to` in one step, and the move is on the disk when it returns.
-  virtual std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) = 0;
+  // MoveFileExW to a name nothing stands at (it never replaces a file);
+  // with `writeThrough` (MOVEFILE_WRITE_THROUGH) the move is on the disk
+  // when it returns, else only once something on the volume is flushed.
+  virtual std::uint32_t MoveToFreeName(const std::wstring& from, const std::wstring& to,
+                                       bool writeThrough) = 0;
+  // ReplaceFileW, without the flags that ignore merge and ACL errors:
+  // `replacement` takes the place of `replaced` with the replaced file's
+  // DACL, owner, attributes and streams, and the replaced file stands under
+  // `backup` afterwards. Not on the disk until the file is flushed. Fails
+  // with one of the codes above, or another when nothing was changed.
+  virtual std::uint32_t ReplaceKeepingRights(const std::wstring& replaced, const std::wstring& replacement,
+                                             const std::wstring& backup) = 0;
 
   // Sleep: lets the time pass.
   virtual void Sleep(std::uint32_t milliseconds) = 0;
@@ -260,24 +276,41 @@ bool DirectoryExists(Os& os, const std::string& path);
 bool FileExists(Os& os, const std::string& path);
 bool FileExistsWide(Os& os, const std::wstring& path);
 
+// What became of a file that ReplaceFileContents was to replace.
+struct ReplaceResult {
+  std::uint32_t error = oserr::kSuccess;
+  // The error came while the new content was being written over the old in
+  // place: the file holds neither whole.
+  bool damaged = false;
+  explicit operator bool() const { return error == oserr::kSuccess; }
+};
+
 // Puts `content` in place of the file `target` as a whole: the target is
 // not touched until the new content is whole on the disk.
 // - Where the folder takes new files, the content goes to a temporary file
 //   of this process's own beside the target, is checked and flushed, and
-//   then replaces the target in one step: a failure, a kill or a power cut
-//   at any moment leaves the old file or the new one, whole.
+//   then takes the target's place: moved there, written through, where no
+//   target is; swapped in with the target's DACL, owner and attributes
+//   (ReplaceFileW, the old file under a backup name of this process's own
+//   until the new one is flushed) where one is, so that what the installer
+//   granted on the file survives an administrator's run. A failure, a kill
+//   or a power cut at any moment leaves the old file or the new one, whole;
+//   a run that finds the target missing and a backup beside it puts the
+//   backup back first.
 // - Where the folder refuses new files (a standard user's Windows directory
-//   or program folder) but the target is there, the target is written in
-//   place: opened without emptying it and without letting anyone else write
-//   it (another writer is waited for a while, then given up on), written in
-//   one go, ended and flushed. That starts only when the volume has room for
-//   all of it, so that a full disk fails with kDiskFull and leaves the old
-//   content whole. A target written in place is never deleted: a standard
-//   user could not create it again.
+//   or program folder), or the target's rights refuse the swap, but the
+//   target is there, the target is written in place: opened without
+//   emptying it and without letting anyone else write it (another writer is
+//   waited for a while, then given up on), written in one go, ended and
+//   flushed. That starts only when the volume is known to have room for all
+//   of it, so that a full disk, or one that cannot tell, leaves the old
+//   content whole. A failure once the writing has begun is reported as
+//   damage. A target written in place is never deleted: a standard user
+//   could not create it again.
 // The temporary file never outlives the call (but for a kill or a power cut),
-// and a file or folder of another run (or a stale one) is never touched.
-// Gives 0 or the error code of the step that failed.
-std::uint32_t ReplaceFileContents(Os& os, const std::string& target, std::string_view content);
+// and a file or folder of another run (or a stale one) is never touched but
+// for a backup that stands where the target is missing.
+ReplaceResult ReplaceFileContents(Os& os, const std::string& target, std::string_view content);
 
 // How long an in-place write waits for another writer of the same file.
 inline constexpr std::uint32_t kWaitForOtherWriterMs = 3000;

@@ -150,7 +150,7 @@ void WriteSettingsLines(Os& os, const std::string& path, const std::vector<std::
   std::string text;
   for (const std::string& line : lines)
     text.append(line).append(kLineEnd);
-  if (const std::uint32_t error = ReplaceFileContents(os, path, text)) throw EInOutError(error);
+  if (const auto replaced = ReplaceFileContents(os, path, text); !replaced) throw EInOutError(replaced.error);
 }
 
 }  // namespace pix

@@ -61,10 +61,11 @@ class TextFileReader {
 // The first `count` lines of a file; lines past its end read as "".
 std::vector<std::string> ReadSettingsLines(Os& os, const std::string& path, std::size_t count);
 
-// Replaces the file with these lines, each followed by CR LF, in one write
-// that leaves the old file whole where it fails (ReplaceFileContents: a
-// temporary file moved over it, or the file itself rewritten in place where
-// its folder takes no new file). The error raised is the EInOutError that
+// Replaces the file with these lines, each followed by CR LF, through
+// ReplaceFileContents (a temporary file swapped in with the file's rights,
+// or the file itself rewritten in place where its folder takes no new
+// file). A failure raises, also one that damaged the file written in place.
+// The error raised is the EInOutError that
 // writing the file itself would have given (5 when it is read-only, 32 when
 // another program holds it, 3 when its folder is missing).
 void WriteSettingsLines(Os& os, const std::string& path, const std::vector<std::string>& lines);

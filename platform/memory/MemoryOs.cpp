@@ -164,6 +164,11 @@ struct Node {
   std::unordered_map<std::string, std::shared_ptr<Node>> childrenByName;
   Node* parent = nullptr;
   bool refusesNewFiles = false;
+  // The one part of a file's DACL the program depends on: whether it grants
+  // the Users group write access. Files staged by the tests do, as the
+  // installer leaves the two the program writes; a file an administrator's
+  // process creates inherits the folder's Users read access only.
+  bool usersMayWrite = true;
   // Opens on this node: id -> (access, share).
   std::map<std::uint64_t, std::pair<std::uint32_t, std::uint32_t>> opens;
 
@@ -226,6 +231,24 @@ struct Volume {
   std::shared_ptr<Node> root = MakeNode("", true, 0);
   // Without a capacity the volume never fills up.
   std::optional<std::uint64_t> capacity;
+
+  // Changes to the tree (creations, deletions, moves, attribute changes)
+  // that have not reached this volume's disk yet, each as the step that
+  // takes it back, in order. A flush of a file on the volume or a
+  // write-through move puts them all on the disk, as a file system's log is
+  // forced; a power cut takes back what is still here.
+  std::vector<std::function<void()>> journal;
+  void Journal(std::function<void()> undo) { journal.push_back(std::move(undo)); }
+  void CommitJournal() { journal.clear(); }
+  void JournalCreation(const std::shared_ptr<Node>& node) {
+    Journal([node] { node->Detach(); });
+  }
+  void JournalAttributes(const std::shared_ptr<Node>& node) {
+    Journal([node, attributes = node->attributes, users = node->usersMayWrite] {
+      node->attributes = attributes;
+      node->usersMayWrite = users;
+    });
+  }
 
   static constexpr std::uint64_t kCluster = 4096;
   static std::uint64_t Clusters(std::uint64_t bytes) { return (bytes + kCluster - 1) / kCluster; }
@@ -356,19 +379,9 @@ struct MemoryOs::Machine {
   std::uint64_t nextOpenId = 1;
   std::size_t seamOpens = 0;
 
-  // Changes to the tree (creations, deletions, attribute changes) that have
-  // not reached the disk yet, each as the step that takes it back, in order.
-  // A flush or a write-through move puts them all on the disk, as a file
-  // system's log is forced; a power cut takes back what is still here.
-  std::vector<std::function<void()>> journal;
-  void Journal(std::function<void()> undo) { journal.push_back(std::move(undo)); }
-  void CommitJournal() { journal.clear(); }
-  void JournalCreation(const std::shared_ptr<Node>& node) {
-    Journal([node] { node->Detach(); });
-  }
-  void JournalAttributes(const std::shared_ptr<Node>& node) {
-    Journal([node, attributes = node->attributes] { node->attributes = attributes; });
-  }
+  // A standard user's process: it may open a file for writing only where
+  // the file's DACL grants the Users group write access.
+  bool standardUser = false;
 
   // --- Paths ---
 
@@ -597,7 +610,7 @@ class MemoryFile final : public OsFile {
     if (!node_) return oserr::kInvalidHandle;
     if (!writing_) return oserr::kAccessDenied;
     node_->durable = node_->contents;
-    machine_->CommitJournal();
+    volume_->CommitJournal();
     return oserr::kSuccess;
   }
 
@@ -715,6 +728,7 @@ OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFile(const std::string& path, Op
   if (node) {
     if (node->directory) return {nullptr, oserr::kAccessDenied};
     if (writing && (node->attributes & attr::kReadOnly)) return {nullptr, oserr::kAccessDenied};
+    if (writing && m_->standardUser && !node->usersMayWrite) return {nullptr, oserr::kAccessDenied};
     // Emptying a hidden or system file asks for those attributes, which the
     // real layer does not pass.
     if (mode == OpenMode::CreateNew) return {nullptr, oserr::kFileExists};
@@ -723,7 +737,7 @@ OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFile(const std::string& path, Op
     if (!node->MayOpen(access, kRead)) return {nullptr, oserr::kSharingViolation};
     if (mode == OpenMode::CreateWrite) {
       node->contents.clear();
-      m_->JournalAttributes(node);
+      place.volume->JournalAttributes(node);
       node->attributes = attr::kArchive;
     }
   } else {
@@ -731,8 +745,10 @@ OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFile(const std::string& path, Op
     if (resolved.trailingSeparator) return {nullptr, oserr::kInvalidName};
     if (const auto error = Machine::MayCreateIn(*place.parent, place.leaf)) return {nullptr, error};
     node = MakeNode(place.leaf, false, attr::kArchive);
+    // Its creator may write it; an administrator's new file grants Users no more than its folder does.
+    node->usersMayWrite = m_->standardUser;
     Adopt(*place.parent, node);
-    m_->JournalCreation(node);
+    place.volume->JournalCreation(node);
   }
   const auto id = m_->Open(*node, access, kRead);
   return {std::make_unique<MemoryFile>(m_, place.volume, node, id, writing), oserr::kSuccess};
@@ -969,7 +985,7 @@ std::uint32_t MemoryOs::DeleteFile(const std::string& path) {
   if (!place.node->MayOpen(kDelete, kShareAll)) return oserr::kSharingViolation;
   if (place.node->attributes & attr::kReadOnly) return oserr::kAccessDenied;
   place.node->Detach();
-  m_->Journal([node = place.node, parent = place.parent] { Adopt(*parent, node); });
+  place.volume->Journal([node = place.node, parent = place.parent] { Adopt(*parent, node); });
   return oserr::kSuccess;
 }
 
@@ -991,38 +1007,77 @@ OsResult<std::unique_ptr<OsFile>> MemoryOs::OpenFileForReadingWide(const std::ws
   return OpenFile(Spelled(path), OpenMode::Read);
 }
 
-std::uint32_t MemoryOs::MoveFileReplace(const std::string& from, const std::string& to) {
+namespace {
+
+// Puts a node under a new name in a folder, as one change the volume's
+// journal can take back.
+void Rename(Volume& volume, const std::shared_ptr<Node>& node, const std::shared_ptr<Node>& folder,
+            const std::string& name) {
+  volume.Journal([node, parent = node->parent, old = node->name] {
+    node->Detach();
+    node->name = old;
+    if (parent != nullptr) Adopt(*parent, node);
+  });
+  node->Detach();
+  node->name = name;
+  Adopt(*folder, node);
+}
+
+}  // namespace
+
+std::uint32_t MemoryOs::MoveToFreeName(const std::wstring& from, const std::wstring& to, bool writeThrough) {
   Machine::Place source;
-  if (const auto error = m_->Find(from, source)) return error;
+  if (const auto error = m_->Find(Spelled(from), source)) return error;
   if (!source.node) return oserr::kFileNotFound;
   if (!source.parent) return oserr::kAccessDenied;  // a root
   if (!source.node->MayOpen(kDelete, kShareAll)) return oserr::kSharingViolation;
   Machine::Place target;
   Path targetPath;
-  if (const auto error = m_->Find(to, target, &targetPath)) return error;
+  if (const auto error = m_->Find(Spelled(to), target, &targetPath)) return error;
   if (!target.parent) return oserr::kAccessDenied;  // a root
-  if (target.node == source.node) {
-    source.node->name = target.leaf;  // a change of letter case only
-    m_->CommitJournal();
-    return oserr::kSuccess;
-  }
+  if (target.node && target.node != source.node) return oserr::kAlreadyExists;
   if (target.volume != source.volume) return memerr::kNotSameDevice;
   if (source.node->directory && source.node->Contains(target.parent.get())) return oserr::kAccessDenied;
-  if (target.node) {
-    if (target.node->directory || source.node->directory) return oserr::kAccessDenied;
-    if (target.node->attributes & attr::kReadOnly) return oserr::kAccessDenied;
-    if (!target.node->MayOpen(kDelete, kShareAll)) return oserr::kAccessDenied;
-    target.node->Detach();
-  } else {
+  if (!target.node) {
     if (targetPath.trailingSeparator && !source.node->directory) return oserr::kInvalidName;
     if (const auto error = Machine::MayCreateIn(*target.parent, target.leaf)) return error;
   }
-  std::shared_ptr<Node> moving = source.node;
-  moving->Detach();
-  moving->name = target.leaf;
-  Adopt(*target.parent, moving);
-  // Written through: the move and everything before it is on the disk.
-  m_->CommitJournal();
+  // The moved file keeps its own DACL and attributes, whatever stood there before.
+  Rename(*source.volume, source.node, target.parent, target.leaf);
+  if (writeThrough) source.volume->CommitJournal();
+  return oserr::kSuccess;
+}
+
+std::uint32_t MemoryOs::ReplaceKeepingRights(const std::wstring& replaced, const std::wstring& replacement,
+                                             const std::wstring& backup) {
+  Machine::Place old;
+  Machine::Place fresh;
+  Machine::Place saved;
+  if (const auto error = m_->Find(Spelled(replaced), old)) return error;
+  if (const auto error = m_->Find(Spelled(replacement), fresh)) return error;
+  if (const auto error = m_->Find(Spelled(backup), saved)) return error;
+  if (!old.node || !fresh.node) return oserr::kFileNotFound;
+  if (old.node->directory || fresh.node->directory || old.node == fresh.node) return oserr::kAccessDenied;
+  if (old.volume != fresh.volume || saved.volume != old.volume) return memerr::kNotSameDevice;
+  if (!fresh.node->MayOpen(kDelete, kShareAll)) return oserr::kSharingViolation;
+  if ((old.node->attributes & attr::kReadOnly) || !old.node->MayOpen(kDelete, kShareAll))
+    return oserr::kUnableToRemoveReplaced;
+  if (m_->standardUser && !old.node->usersMayWrite) return oserr::kAccessDenied;
+  if (saved.node) {
+    if (saved.node->directory || !saved.node->MayOpen(kDelete, kShareAll))
+      return oserr::kUnableToRemoveReplaced;
+    saved.node->Detach();
+    old.volume->Journal([node = saved.node, parent = saved.parent] { Adopt(*parent, node); });
+  } else if (Machine::MayCreateIn(*saved.parent, saved.leaf)) {
+    return oserr::kUnableToRemoveReplaced;
+  }
+  // The replacement takes on what the replaced file carried, then its name.
+  old.volume->JournalAttributes(fresh.node);
+  fresh.node->attributes = old.node->attributes;
+  fresh.node->usersMayWrite = old.node->usersMayWrite;
+  const std::string name = old.node->name;
+  Rename(*old.volume, old.node, saved.parent, saved.leaf);
+  Rename(*old.volume, fresh.node, old.parent, name);
   return oserr::kSuccess;
 }
 
@@ -1205,7 +1260,7 @@ std::uint32_t MemoryOs::SetFileAttributes(const std::string& path, std::uint32_t
   if (const auto error = m_->Find(path, place, nullptr)) return error;
   if (!place.node) return oserr::kFileNotFound;
   const std::uint32_t kept = place.node->directory ? attr::kDirectory : 0;
-  m_->JournalAttributes(place.node);
+  place.volume->JournalAttributes(place.node);
   place.node->attributes = (attributes == attr::kNormal ? 0 : attributes & kExtraBits) | kept;
   return oserr::kSuccess;
 }
@@ -1290,6 +1345,18 @@ void MemoryOs::RefuseNewFiles(const std::string& folder, bool refuse) {
   node->refusesNewFiles = refuse;
 }
 
+void MemoryOs::SetUsersMayWrite(const std::string& path, bool mayWrite) {
+  m_->StageNode(path)->usersMayWrite = mayWrite;
+}
+
+bool MemoryOs::UsersMayWrite(const std::string& path) const {
+  return m_->StageNode(path)->usersMayWrite;
+}
+
+void MemoryOs::SetStandardUser(bool standardUser) {
+  m_->standardUser = standardUser;
+}
+
 namespace {
 
 // What the disk holds of a file whose last writes were not flushed.
@@ -1322,26 +1389,32 @@ void CutPower(Node& node, UnflushedData fate) {
     CutPower(*child, fate);
 }
 
+std::set<Volume*> Volumes(const MemoryOs::Machine& machine) {
+  std::set<Volume*> volumes;
+  for (const auto& [letter, drive] : machine.drives)
+    volumes.insert(drive.volume.get());
+  for (const auto& [name, share] : machine.shares)
+    volumes.insert(share.get());
+  return volumes;
+}
+
 }  // namespace
 
 void MemoryOs::PowerCut(UnflushedData fate) {
-  // Latest first.
-  while (!m_->journal.empty()) {
-    const auto undo = std::move(m_->journal.back());
-    m_->journal.pop_back();
-    undo();
-  }
-  std::set<Volume*> volumes;
-  for (auto& [letter, drive] : m_->drives)
-    volumes.insert(drive.volume.get());
-  for (auto& [name, share] : m_->shares)
-    volumes.insert(share.get());
-  for (Volume* volume : volumes)
+  for (Volume* volume : Volumes(*m_)) {
+    // Latest first.
+    while (!volume->journal.empty()) {
+      const auto undo = std::move(volume->journal.back());
+      volume->journal.pop_back();
+      undo();
+    }
     CutPower(*volume->root, fate);
+  }
 }
 
 bool MemoryOs::AllOnDisk() const {
-  return m_->journal.empty();
+  const auto volumes = Volumes(*m_);
+  return std::all_of(volumes.begin(), volumes.end(), [](const Volume* v) { return v->journal.empty(); });
 }
 
 void MemoryOs::ClearFaults() {

@@ -99,7 +99,9 @@ class MemoryOs final : public Os {
   OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override;
   std::uint32_t DeleteFile(const std::string& path) override;
   OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) override;
-  std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
+  std::uint32_t MoveToFreeName(const std::wstring& from, const std::wstring& to, bool writeThrough) override;
+  std::uint32_t ReplaceKeepingRights(const std::wstring& replaced, const std::wstring& replacement,
+                                     const std::wstring& backup) override;
   // Moves the clocks on, as Advance does.
   void Sleep(std::uint32_t milliseconds) override;
   std::string GetDesktopWallpaper() override;
@@ -207,15 +209,29 @@ class MemoryOs final : public Os {
   // Creating a new file in the folder (opening, copying or moving to a name not
   // there yet) fails with 5; the files already there stay writable.
   void RefuseNewFiles(const std::string& folder, bool refuse = true);
+
+  // --- Rights ---
+  // Whether a file's DACL grants the Users group write access: every staged
+  // file's does, as the installer leaves the two the program writes. A file
+  // the process creates grants it only where the process is a standard
+  // user's (its creator may write it). A move keeps the moved file's;
+  // ReplaceKeepingRights gives the replacement the replaced file's, with its
+  // attributes.
+  void SetUsersMayWrite(const std::string& path, bool mayWrite);
+  bool UsersMayWrite(const std::string& path) const;
+  // From now on the process is a standard user's: it opens a file for
+  // writing only where the file's DACL grants the Users group write access.
+  void SetStandardUser(bool standardUser);
   void ClearFaults();
 
   // --- Power ---
   // Files hold what was written to them at once, as the cache does; only a
-  // flush puts a file's data on the disk. Creations, deletions and attribute
-  // changes are kept in order and reach the disk together at the next flush
-  // or write-through move (every move here is one). A power cut takes back
-  // the changes still waiting, leaves every file's unflushed data to `fate`,
-  // and lets go of every open file.
+  // flush puts a file's data on the disk. Creations, deletions, moves,
+  // replacements and attribute changes are kept in order in their volume's
+  // journal and reach the disk together at the next flush of a file on that
+  // volume or write-through move there. A power cut takes back the changes
+  // still waiting, leaves every file's unflushed data to `fate`, and lets go
+  // of every open file.
   void PowerCut(UnflushedData fate);
   // Whether every change to the tree has reached the disk.
   bool AllOnDisk() const;

@@ -384,8 +384,17 @@ OsResult<std::unique_ptr<OsFile>> Win32Os::OpenFileForReadingWide(const std::wst
   return {std::make_unique<Win32File>(handle), oserr::kSuccess};
 }
 
-std::uint32_t Win32Os::MoveFileReplace(const std::string& from, const std::string& to) {
-  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+std::uint32_t Win32Os::MoveToFreeName(const std::wstring& from, const std::wstring& to, bool writeThrough) {
+  return ::MoveFileExW(from.c_str(), to.c_str(), writeThrough ? MOVEFILE_WRITE_THROUGH : 0)
+             ? oserr::kSuccess
+             : ::GetLastError();
+}
+
+std::uint32_t Win32Os::ReplaceKeepingRights(const std::wstring& replaced, const std::wstring& replacement,
+                                            const std::wstring& backup) {
+  // No REPLACEFILE_IGNORE_*: a DACL or a stream that cannot be carried over
+  // must fail the call, not pass for a success.
+  return ::ReplaceFileW(replaced.c_str(), replacement.c_str(), backup.c_str(), 0, nullptr, nullptr)
              ? oserr::kSuccess
              : ::GetLastError();
 }

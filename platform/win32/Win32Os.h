@@ -39,7 +39,9 @@ class Win32Os final : public Os {
   OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override;
   std::uint32_t DeleteFile(const std::string& path) override;
   OsResult<std::unique_ptr<OsFile>> OpenFileForReadingWide(const std::wstring& path) override;
-  std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override;
+  std::uint32_t MoveToFreeName(const std::wstring& from, const std::wstring& to, bool writeThrough) override;
+  std::uint32_t ReplaceKeepingRights(const std::wstring& replaced, const std::wstring& replacement,
+                                     const std::wstring& backup) override;
   void Sleep(std::uint32_t milliseconds) override;
   std::string GetDesktopWallpaper() override;
   std::uint32_t SetDesktopWallpaper(const std::string& path) override;

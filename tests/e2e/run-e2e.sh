@@ -347,4 +347,48 @@ case_help_button_starts_the_help_program_in_its_folder() {
 }
 standard_user_leaves_out help_button_starts_the_help_program_in_its_folder # writes nothing
 
+# Where the folders take new files (an administrator's run), each file is
+# swapped in with ReplaceFileW, which carries the old file's DACL, owner and
+# attributes over, without the flags that ignore what it cannot carry, and
+# with a backup of the run's own; a move (MoveFileExW) goes only to a free
+# name, written through. This Wine keeps no DACL, so its relay trace of the
+# calls, with their arguments, is what shows it.
+# The calls of one kind in a relay trace, a line each: the path arguments
+# as the program spelt them and the flags, separated by "|".
+traced_calls() {
+  grep -aiE "Call [a-z0-9]+\.$2\(" "$1" | sed -E 's/ ret=.*//; s/^.*\(//; s/\)$//' |
+    perl -pe 's/[0-9a-f]+ L"((?:[^"\\]|\\.)*)"/$1/g; s/\\(.)/$1/g; s/,/|/g'
+}
+case_files_are_swapped_in_with_their_rights() {
+  local dir log win file pid
+  dir=$(new_case swaps)
+  win=$(win_path "$dir")
+  make_pictures "$dir/Pictures" a.jpg b.jpg
+  write_settings "$dir" "$win\\Pictures\\" 1 1 -1
+  old_picture
+  log=$GUI_SCRATCH/swaps.log
+  wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d 'ReplaceFileW;MoveFileExW' /f >/dev/null 2>&1
+  pix_wine_run 120 "$dir" "$log" WINEDEBUG=+relay "$win\\Pix_Rn.exe" || case_failures+=("exit code $?")
+  # Pix_rn.dat (the sequence advance), then Pix_Rn.jpg: replaced, the run's
+  # temporary file, the run's backup, no flags.
+  pid=$(traced_calls "$log" ReplaceFileW | sed -n 's/.*\.\([0-9]*\)\.tmp|.*/\1/p' | head -n 1)
+  local expected=()
+  for file in "$win\\Pix_rn.dat" 'C:\windows\Pix_Rn.jpg'; do
+    expected+=("$file|$file.$pid.tmp|$file.$pid.bak|00000000|00000000|00000000")
+  done
+  expect_eq "ReplaceFileW calls" "$(traced_calls "$log" ReplaceFileW)" "$(printf '%s\n' "${expected[@]}")"
+  expect_eq "moves" "$(traced_calls "$log" MoveFileExW)" ""
+  expect_same_file "installed picture" "$target" "$dir/Pictures/a.jpg"
+  # No Pix_Rn.jpg yet: the new one moves to its free name, written through
+  # (MOVEFILE_WRITE_THROUGH, 8, and no MOVEFILE_REPLACE_EXISTING).
+  rm -f "$target"
+  pix_wine_run 120 "$dir" "$log" WINEDEBUG=+relay "$win\\Pix_Rn.exe" || case_failures+=("exit code $?")
+  pid=$(traced_calls "$log" MoveFileExW | sed -n 's/.*\.\([0-9]*\)\.tmp|.*/\1/p' | head -n 1)
+  expect_eq "moves" "$(traced_calls "$log" MoveFileExW)" \
+    "C:\\windows\\Pix_Rn.jpg.$pid.tmp|C:\\windows\\Pix_Rn.jpg|00000008"
+  expect_same_file "installed picture" "$target" "$dir/Pictures/b.jpg"
+  wine reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
+}
+standard_user_leaves_out files_are_swapped_in_with_their_rights # writes in place
+
 pix_run_cases "$suite"

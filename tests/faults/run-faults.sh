@@ -392,20 +392,24 @@ case_pix_rn_jpg_held_open_by_another_program() {
   expect_same_file "Pix_Rn.jpg" "$target" "$dir/old.jpg"
 }
 
-# A folder left under a temporary name another run would use blocks nothing.
-case_stale_temporary_folder_beside_pix_rn_jpg() {
+# What another run left beside Pix_Rn.jpg under its own names (a process id
+# that is never a Wine program's), a temporary folder and a backup, blocks
+# nothing and stays.
+case_stale_files_of_another_run_beside_pix_rn_jpg() {
   local dir
   dir=$(new_case stalefolder)
   make_pictures "$dir/Pictures" a.jpg
   write_settings "$dir" "$(win_path "$dir/Pictures")\\" 1 0 -1
   old_picture
-  rm -rf "$target.tmp"
-  mkdir "$target.tmp"
+  rm -rf "$target".1.*
+  mkdir "$target.1.tmp"
+  echo "another run's backup" >"$target.1.bak"
   expect_eq "exit code" "$(run_to_end "$dir")" 0
   expect_same_file "installed picture" "$target" "$dir/Pictures/a.jpg"
-  expect_eq "the stale folder" "$(test -d "$target.tmp" && echo kept)" kept
-  standard_user_release # the folder goes as it came, by an administrator
-  rmdir "$target.tmp"
+  expect_eq "the stale folder" "$(test -d "$target.1.tmp" && echo kept)" kept
+  expect_eq "the stale backup" "$(cat "$target.1.bak")" "another run's backup"
+  standard_user_release # they go as they came, by an administrator
+  rm -rf "$target".1.*
 }
 
 # The Windows directory takes no new file, only Pix_Rn.jpg itself may be

@@ -176,7 +176,9 @@ TEST_F(MemoryOsTest, EveryAccessToADriveWithoutItsMediumFailsWith21) {
       {"DeleteFile", [&] { return os.DeleteFile("a:\\inside.txt"); }},
       {"OpenFileForReadingWide", [&] { return os.OpenFileForReadingWide(L"a:\\inside.txt").error; }},
       {"GetFileSizeWide", [&] { return os.GetFileSizeWide(L"a:\\inside.txt").error; }},
-      {"MoveFileReplace", [&] { return os.MoveFileReplace("a:\\inside.txt", "a:\\moved.txt"); }},
+      {"MoveToFreeName", [&] { return os.MoveToFreeName(L"a:\\inside.txt", L"a:\\moved.txt", true); }},
+      {"ReplaceKeepingRights",
+       [&] { return os.ReplaceKeepingRights(L"a:\\inside.txt", L"a:\\new.txt", L"a:\\old.txt"); }},
       {"GetVolumeInformation", [&] { return os.GetVolumeInformation("a:\\").error; }},
   };
   for (const auto& [what, access] : accesses) {
@@ -395,7 +397,8 @@ TEST_F(MemoryOsTest, AFolderThatRefusesNewFiles) {
       {"create a new file", [&] { return os.OpenFile("C:\\windows\\new.txt", OpenMode::CreateWrite).error; }},
       {"create a file only where none is",
        [&] { return os.OpenFile("C:\\windows\\a.jpg", OpenMode::CreateNew).error; }},
-      {"move to a new name", [&] { return os.MoveFileReplace("C:\\Pictures\\a.jpg", "C:\\windows\\a.jpg"); }},
+      {"move to a new name",
+       [&] { return os.MoveToFreeName(L"C:\\Pictures\\a.jpg", L"C:\\windows\\a.jpg", true); }},
   };
   for (const auto& [what, call] : cases) {
     SCOPED_TRACE(what);
@@ -419,12 +422,16 @@ TEST_F(MemoryOsTest, AFolderThatRefusesNewFiles) {
   EXPECT_EQ(os.OpenFile("C:\\windows\\Pix_Rn.jpg", OpenMode::CreateWrite).error, oserr::kSuccess);
 }
 
-TEST_F(MemoryOsTest, MovesStayOnTheirVolume) {
-  EXPECT_EQ(os.MoveFileReplace("C:\\Pictures\\a.jpg", "R:\\a.jpg"), memerr::kNotSameDevice);
-  EXPECT_EQ(os.MoveFileReplace("C:\\Pictures", "C:\\Pictures\\Sub\\Inner"), oserr::kAccessDenied);
-  EXPECT_EQ(os.MoveFileReplace("C:\\Pictures\\Sub", "C:\\Moved"), oserr::kSuccess) << "folders move too";
+TEST_F(MemoryOsTest, MovesStayOnTheirVolumeAndReplaceNothing) {
+  EXPECT_EQ(os.MoveToFreeName(L"C:\\Pictures\\a.jpg", L"R:\\a.jpg", true), memerr::kNotSameDevice);
+  EXPECT_EQ(os.MoveToFreeName(L"C:\\Pictures", L"C:\\Pictures\\Sub\\Inner", true), oserr::kAccessDenied);
+  EXPECT_EQ(os.MoveToFreeName(L"C:\\Pictures\\Sub", L"C:\\Moved", true), oserr::kSuccess)
+      << "folders move too";
   EXPECT_TRUE(os.Exists("C:\\Moved"));
-  EXPECT_EQ(os.MoveFileReplace("C:\\Pictures\\a.jpg", "C:\\Pictures\\A.JPG"), oserr::kSuccess);
+  os.WriteFileContents("C:\\b.jpg", "b");
+  EXPECT_EQ(os.MoveToFreeName(L"C:\\Pictures\\a.jpg", L"C:\\b.jpg", true), oserr::kAlreadyExists);
+  EXPECT_EQ(os.ReadFileContents("C:\\b.jpg"), "b");
+  EXPECT_EQ(os.MoveToFreeName(L"C:\\Pictures\\a.jpg", L"C:\\Pictures\\A.JPG", true), oserr::kSuccess);
   EXPECT_EQ(Names(os.FindFiles("C:\\Pictures\\*.jpg")), (std::vector<std::string>{"A.JPG"}))
       << "a change of letter case only renames";
 }

@@ -2,9 +2,10 @@
 // the system in turn, by a kill and by a power cut, on both ways of writing
 // (a folder that takes new files, and one that refuses them); then the
 // program starts again. Pix_Rn.jpg and Pix_rn.dat must come out old or new
-// and whole: always where a temporary file is moved into place; in place,
-// wherever the kill falls but inside the final write. What a power cut
-// leaves in place is counted, and printed with PIX_POWER_CUT_TABLE=1.
+// and whole: always where a temporary file is swapped into place; in place,
+// old until the file's one write begins and new once its flush has
+// returned. What each end left is counted, and printed with
+// PIX_POWER_CUT_TABLE=1.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -29,9 +30,20 @@ constexpr const char* kSettings = "C:\\Program\\Pix_rn.dat";
 constexpr const char* kTarget = "C:\\windows\\Pix_Rn.jpg";
 const std::string kOldPicture(5000, 'o');
 
-enum class Scenario { Random, Sequence, Save };
+// FirstPicture: a random run where no Pix_Rn.jpg is there yet.
+enum class Scenario { Random, Sequence, Save, FirstPicture };
 const char* NameOf(Scenario s) {
-  return s == Scenario::Random ? "random run" : s == Scenario::Sequence ? "sequence run" : "settings save";
+  switch (s) {
+    case Scenario::Random:
+      return "random run";
+    case Scenario::Sequence:
+      return "sequence run";
+    case Scenario::Save:
+      return "settings save";
+    case Scenario::FirstPicture:
+      return "first picture";
+  }
+  return "";
 }
 
 struct Stage {
@@ -40,7 +52,7 @@ struct Stage {
 
   std::string OldSettings() const {
     const char* delay = scenario == Scenario::Save ? "0" : "1";
-    const char* mode = scenario == Scenario::Random ? "0" : "1";
+    const char* mode = scenario == Scenario::Sequence || scenario == Scenario::Save ? "1" : "0";
     return std::string("C:\\Pics\\\r\n") + delay + "\r\n" + mode + "\r\n0\r\n";
   }
   // What the run writes to the settings file, when it writes it.
@@ -49,7 +61,7 @@ struct Stage {
   }
   std::set<std::string> NewPictures() const {
     if (scenario == Scenario::Sequence) return {Picture("b.jpg")};
-    if (scenario == Scenario::Random) return {Picture("a.jpg"), Picture("b.jpg"), Picture("c.jpg")};
+    if (scenario != Scenario::Save) return {Picture("a.jpg"), Picture("b.jpg"), Picture("c.jpg")};
     return {};
   }
   static std::string Picture(const std::string& name) { return std::string(7000, name[0]) + name; }
@@ -61,7 +73,7 @@ struct Stage {
     os.MakeDirectory("C:\\windows");
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
       os.WriteFileContents(std::string("C:\\Pics\\") + name, Picture(name));
-    os.WriteFileContents(kTarget, kOldPicture);
+    if (scenario != Scenario::FirstPicture) os.WriteFileContents(kTarget, kOldPicture);
     os.WriteFileContents(kSettings, OldSettings());
     os.RefuseNewFiles("C:\\windows", inPlace);
     os.RefuseNewFiles("C:\\Program", inPlace);
@@ -110,8 +122,9 @@ struct Outcome {
 };
 
 Outcome Look(MemoryOs& os, const Stage& stage) {
+  const std::string oldPicture = stage.scenario == Scenario::FirstPicture ? "(gone)" : kOldPicture;
   return {
-      Verdict(os.Exists(kTarget) ? os.ReadFileContents(kTarget) : "(gone)", kOldPicture, stage.NewPictures()),
+      Verdict(os.Exists(kTarget) ? os.ReadFileContents(kTarget) : "(gone)", oldPicture, stage.NewPictures()),
       Verdict(os.Exists(kSettings) ? os.ReadFileContents(kSettings) : "(gone)", stage.OldSettings(),
               {stage.NewSettings()})};
 }
@@ -120,18 +133,58 @@ class PowerCutTest : public ::testing::TestWithParam<Stage> {};
 
 TEST_P(PowerCutTest, EveryCallEndedLeavesTheFilesOldOrNew) {
   const Stage stage = GetParam();
+  const Outcome done{
+      stage.scenario == Scenario::Save ? "old" : "new",
+      stage.scenario == Scenario::Sequence || stage.scenario == Scenario::Save ? "new" : "old"};
   std::size_t calls = 0;
-  {
+  // A run that has returned is on the disk, whatever a power cut does next.
+  for (const UnflushedData fate : {UnflushedData::Lost, UnflushedData::Zeroed, UnflushedData::Torn}) {
     MemoryOs os;
     stage.Lay(os);
     FaultyOs counting(os);
     EXPECT_TRUE(RunProgram(counting, os, stage.scenario));
     calls = counting.Calls();
-    const Outcome done = Look(os, stage);
-    EXPECT_EQ(done.picture, stage.scenario == Scenario::Save ? "old" : "new");
-    EXPECT_EQ(done.settings, stage.scenario == Scenario::Random ? "old" : "new");
+    os.PowerCut(fate);
+    const Outcome after = Look(os, stage);
+    EXPECT_EQ(after.picture, done.picture) << "a power cut after the run";
+    EXPECT_EQ(after.settings, done.settings) << "a power cut after the run";
   }
   ASSERT_GT(calls, 20u);
+  // The call each end falls on; in place, where each file's one write and
+  // its flush fall (the settings file comes first where both are written).
+  std::vector<std::string> callAt(calls + 1);
+  for (std::size_t n = 1; n <= calls; ++n) {
+    MemoryOs os;
+    stage.Lay(os);
+    FaultyOs faulty(os);
+    faulty.EndAtCall(n);
+    RunProgram(faulty, os, stage.scenario);
+    callAt[n] = faulty.LastCall();
+  }
+  const auto nth = [&](const char* name, int which) {
+    for (std::size_t n = 1; n <= calls; ++n)
+      if (callAt[n] == name && --which == 0) return n;
+    return calls + 1;
+  };
+  struct Window {
+    std::size_t write, flush;
+  };
+  std::optional<Window> pictureWrite, settingsWrite;
+  if (stage.inPlace) {
+    int file = 0;
+    if (done.settings == "new") ++file, settingsWrite = Window{nth("Write", file), nth("Flush", file)};
+    if (done.picture == "new") ++file, pictureWrite = Window{nth("Write", file), nth("Flush", file)};
+  }
+  // In place: old before the file's write, new once its flush returned.
+  const auto expectInPlace = [](const std::optional<Window>& w, std::size_t n, const std::string& verdict,
+                                const char* file) {
+    if (!w) return;
+    if (n < w->write) {
+      EXPECT_EQ(verdict, "old") << file << " before its write";
+    } else if (n > w->flush) {
+      EXPECT_EQ(verdict, "new") << file << " after its flush";
+    }
+  };
 
   struct End {
     const char* name;
@@ -161,6 +214,9 @@ TEST_P(PowerCutTest, EveryCallEndedLeavesTheFilesOldOrNew) {
         EXPECT_TRUE(after.picture == "old" || after.picture == "new") << after.picture;
         EXPECT_TRUE(after.settings == "old" || after.settings == "new") << after.settings;
       }
+      EXPECT_EQ(where, callAt[n]);
+      expectInPlace(pictureWrite, n, after.picture, "Pix_Rn.jpg");
+      expectInPlace(settingsWrite, n, after.settings, "Pix_rn.dat");
       if (after.picture != "old" || after.settings != "old")
         ++table[std::string(end.name) + " | " + where + " | Pix_Rn.jpg " + after.picture + " | Pix_rn.dat " +
                 after.settings];
@@ -189,14 +245,39 @@ TEST_P(PowerCutTest, EveryCallEndedLeavesTheFilesOldOrNew) {
 INSTANTIATE_TEST_SUITE_P(BothWays, PowerCutTest,
                          ::testing::Values(Stage{Scenario::Random, false}, Stage{Scenario::Random, true},
                                            Stage{Scenario::Sequence, false}, Stage{Scenario::Sequence, true},
-                                           Stage{Scenario::Save, false}, Stage{Scenario::Save, true}),
+                                           Stage{Scenario::Save, false}, Stage{Scenario::Save, true},
+                                           Stage{Scenario::FirstPicture, false}),
                          [](const auto& info) {
-                           const Stage& s = info.param;
-                           return std::string(s.scenario == Scenario::Random     ? "RandomRun"
-                                              : s.scenario == Scenario::Sequence ? "SequenceRun"
-                                                                                 : "SettingsSave") +
-                                  (s.inPlace ? "InPlace" : "BesideAndMoved");
+                           std::string name = NameOf(info.param.scenario);
+                           std::erase(name, ' ');
+                           return name + (info.param.inPlace ? "InPlace" : "BesideAndSwapped");
                          });
+
+// An administrator's run (the folders take new files) and then a standard
+// user's (they do not, and only what the installer granted is writable):
+// both files keep the Users group's write access and their attributes, so
+// the second run still writes them.
+TEST(RightsTest, AnAdministratorsRunLeavesTheFilesWritableForUsers) {
+  MemoryOs os;
+  Stage{Scenario::Sequence, false}.Lay(os);
+  os.SetAttributes(kTarget, attr::kArchive | attr::kHidden);
+  os.SetAttributes(kSettings, attr::kArchive | attr::kSystem);
+  EXPECT_TRUE(RunProgram(os, os, Scenario::Sequence));
+  EXPECT_EQ(os.ReadFileContents(kTarget), Stage::Picture("b.jpg"));
+  for (const auto& [file, attributes] : {std::pair{kTarget, attr::kArchive | attr::kHidden},
+                                         std::pair{kSettings, attr::kArchive | attr::kSystem}}) {
+    SCOPED_TRACE(file);
+    EXPECT_TRUE(os.UsersMayWrite(file));
+    EXPECT_EQ(os.GetFileAttributes(file).value, attributes);
+  }
+  os.SetStandardUser(true);
+  os.RefuseNewFiles("C:\\windows");
+  os.RefuseNewFiles("C:\\Program");
+  os.Advance(1000);
+  EXPECT_TRUE(RunProgram(os, os, Scenario::Sequence));
+  EXPECT_EQ(os.ReadFileContents(kTarget), Stage::Picture("c.jpg"));
+  EXPECT_EQ(os.ReadFileContents(kSettings), "C:\\Pics\\\r\n1\r\n1\r\n2\r\n");
+}
 
 }  // namespace
 }  // namespace pix::test

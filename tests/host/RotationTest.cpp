@@ -23,6 +23,15 @@ namespace {
 constexpr const char* kTarget = "C:\\windows\\Pix_Rn.jpg";
 constexpr const char* kSettings = "C:\\Program\\Pix_rn.dat";
 
+// The temporary files and backups a replace left in the Windows directory.
+std::vector<std::string> LeftBeside(MemoryOs& os) {
+  std::vector<std::string> left;
+  for (const char* pattern : {"C:\\windows\\*.tmp", "C:\\windows\\*.bak"})
+    for (const DirEntry& entry : os.FindFiles(pattern).value)
+      left.push_back(entry.name);
+  return left;
+}
+
 TEST(CountdownTest, EachStepSaysWhatHappened) {
   struct Case {
     std::string value;
@@ -275,6 +284,13 @@ TEST_F(RotationTest, InstallationNeverLosesTheOldPicture) {
          return std::shared_ptr<void>();
        },
        InstallOutcome::Installed, "JPEG a.jpg"},
+      {"the write in place fails", "C:\\Pics\\a.jpg",
+       [](MemoryOs& m) {
+         m.RefuseNewFiles("C:\\windows");
+         m.FailWrite(1, oserr::kWriteFault);
+         return std::shared_ptr<void>();
+       },
+       InstallOutcome::Damaged, "old picture"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -285,7 +301,7 @@ TEST_F(RotationTest, InstallationNeverLosesTheOldPicture) {
     const std::shared_ptr<void> hold = c.fault(os);
     EXPECT_EQ(InstallPicture(os, os.AnsiToWide(c.source)), c.outcome);
     EXPECT_EQ(os.ReadFileContents(kTarget), c.after);
-    EXPECT_FALSE(os.Exists("C:\\windows\\Pix_Rn.jpg.tmp")) << "no temporary file is left";
+    EXPECT_TRUE(LeftBeside(os).empty()) << "nothing is left beside it";
   }
 }
 
@@ -336,7 +352,8 @@ TEST_F(RotationTest, APathThatWouldBeCutIsNotUsed) {
 }
 
 // Both ways of writing a file whole, failing at each of their steps: the
-// old content stays, byte for byte, and no temporary file is left.
+// old content stays, byte for byte, and no file of the run's own is left;
+// once an in-place write has begun, a failure is reported as damage.
 TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
   struct Case {
     std::string what;
@@ -344,6 +361,7 @@ TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
     std::function<void(FaultyOs&)> fault;
     std::uint32_t result;
     std::string after;
+    bool damaged = false;
   };
   const std::vector<Case> cases = {
       {"written beside it", false, [](FaultyOs&) {}, oserr::kSuccess, "new content"},
@@ -357,8 +375,15 @@ TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
        "the old content, longer"},
       {"its close fails", false, [](FaultyOs& f) { f.FailNextClose(oserr::kWriteFault); }, oserr::kWriteFault,
        "the old content, longer"},
-      {"the move fails", false, [](FaultyOs& f) { f.FailNextMoveFileReplace(oserr::kAccessDenied); },
-       oserr::kAccessDenied, "the old content, longer"},
+      {"the swap fails, both files keep their names", false,
+       [](FaultyOs& f) { f.FailNextReplace(oserr::kUnableToMoveReplacement); },
+       oserr::kUnableToMoveReplacement, "the old content, longer"},
+      {"the swap fails, the old file under the backup's name", false,
+       [](FaultyOs& f) { f.FailNextReplace(oserr::kUnableToMoveReplacement2); },
+       oserr::kUnableToMoveReplacement2, "the old content, longer"},
+      {"the rights refuse the swap: written in place", false,
+       [](FaultyOs& f) { f.FailNextReplace(oserr::kUnableToRemoveReplaced); }, oserr::kSuccess,
+       "new content"},
       {"in place, the target cannot be opened", true,
        [](FaultyOs& f) { f.FailNextOpen(OpenMode::WriteExisting, oserr::kAccessDenied); },
        oserr::kAccessDenied, "the old content, longer"},
@@ -366,7 +391,12 @@ TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
        [](FaultyOs& f) { f.FailNextOpen(OpenMode::WriteExisting, oserr::kSharingViolation); },
        oserr::kSuccess, "new content"},
       {"in place, the write fails", true, [](FaultyOs& f) { f.FailWrite(1, oserr::kDiskFull); },
-       oserr::kDiskFull, "the old content, longer"},
+       oserr::kDiskFull, "the old content, longer", true},
+      {"in place, the flush fails", true, [](FaultyOs& f) { f.FailNextFlush(oserr::kWriteFault); },
+       oserr::kWriteFault, "new content", true},
+      {"in place, the free space cannot be measured", true,
+       [](FaultyOs& f) { f.FailNextDiskFreeSpace(oserr::kNotReady); }, oserr::kNotReady,
+       "the old content, longer"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -376,9 +406,11 @@ TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
     os.RefuseNewFiles("C:\\windows", c.inPlace);
     FaultyOs faulty(os);
     c.fault(faulty);
-    EXPECT_EQ(ReplaceFileContents(faulty, kTarget, "new content"), c.result);
+    const ReplaceResult replaced = ReplaceFileContents(faulty, kTarget, "new content");
+    EXPECT_EQ(replaced.error, c.result);
+    EXPECT_EQ(replaced.damaged, c.damaged);
     EXPECT_EQ(os.ReadFileContents(kTarget), c.after);
-    EXPECT_TRUE(os.FindFiles("C:\\windows\\*.tmp").value.empty());
+    EXPECT_TRUE(LeftBeside(os).empty());
     EXPECT_EQ(os.OpenFileCount(), 0u);
     if (c.result == oserr::kSuccess) {
       EXPECT_TRUE(os.AllOnDisk()) << "a success is on the disk when the call returns";
@@ -387,7 +419,7 @@ TEST_F(RotationTest, AReplaceLeavesTheOldFileWholeOnEveryFailure) {
 
   // A target that does not exist yet is never written in place.
   os.RefuseNewFiles("C:\\windows");
-  EXPECT_EQ(ReplaceFileContents(os, "C:\\windows\\new.jpg", "new"), oserr::kAccessDenied);
+  EXPECT_EQ(ReplaceFileContents(os, "C:\\windows\\new.jpg", "new").error, oserr::kAccessDenied);
   EXPECT_FALSE(os.Exists("C:\\windows\\new.jpg"));
 }
 
@@ -398,7 +430,7 @@ TEST_F(RotationTest, AnInPlaceWriteWaitsForAnotherWriterOnlySoLong) {
   os.RefuseNewFiles("C:\\windows");
   const auto held = os.HoldOpen(kTarget);
   const std::uint32_t before = os.GetTickCount();
-  EXPECT_EQ(ReplaceFileContents(os, kTarget, "new"), oserr::kSharingViolation);
+  EXPECT_EQ(ReplaceFileContents(os, kTarget, "new").error, oserr::kSharingViolation);
   const std::uint32_t waited = os.GetTickCount() - before;
   EXPECT_GE(waited, kWaitForOtherWriterMs);
   EXPECT_LT(waited, kWaitForOtherWriterMs + 1000);
@@ -501,46 +533,26 @@ TEST_F(RotationTest, EachRunHasATemporaryFileOfItsOwnAndLeavesOthersAlone) {
   os.WriteFileContents(kTarget, "old picture");
   // What other runs (or a crashed one) left: a file and a folder under the
   // names this run would take first.
-  os.WriteFileContents("C:\\windows\\Pix_Rn.jpg.tmp", "another run's");
   os.SetProcessId(77);
   os.WriteFileContents("C:\\windows\\Pix_Rn.jpg.77.tmp", "another run's, same id");
   os.MakeDirectory("C:\\windows\\Pix_Rn.jpg.77-1.tmp");
   EXPECT_EQ(InstallPicture(os, os.AnsiToWide("C:\\Pics\\a.jpg")), InstallOutcome::Installed);
   EXPECT_EQ(os.ReadFileContents(kTarget), "JPEG a.jpg");
-  EXPECT_EQ(os.ReadFileContents("C:\\windows\\Pix_Rn.jpg.tmp"), "another run's");
   EXPECT_EQ(os.ReadFileContents("C:\\windows\\Pix_Rn.jpg.77.tmp"), "another run's, same id");
   EXPECT_TRUE(os.Exists("C:\\windows\\Pix_Rn.jpg.77-1.tmp"));
   EXPECT_FALSE(os.Exists("C:\\windows\\Pix_Rn.jpg.77-2.tmp")) << "its own is gone";
 }
 
-TEST_F(RotationTest, TheInstalledPictureIsAPlainFile) {
-  struct Case {
-    std::string what;
-    std::uint32_t pictureAttributes;
-    bool refuseNewFiles;
-  };
-  const std::vector<Case> cases = {
-      {"a read-only picture", attr::kReadOnly, false},
-      {"a hidden, system, read-only picture", attr::kReadOnly | attr::kHidden | attr::kSystem, false},
-      {"written in place", attr::kReadOnly | attr::kHidden, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    os.ClearFaults();
-    Folder("C:\\Pics", {});
-    os.WriteFileContents("C:\\Pics\\a.jpg", "JPEG a.jpg", c.pictureAttributes);
-    if (os.Exists(kTarget)) os.Remove(kTarget);
-    os.WriteFileContents(kTarget, "old picture");
-    if (c.refuseNewFiles) os.RefuseNewFiles("C:\\windows");
-    ASSERT_EQ(InstallPicture(os, os.AnsiToWide("C:\\Pics\\a.jpg")), InstallOutcome::Installed);
-    const auto attributes = os.GetFileAttributes(kTarget);
-    ASSERT_TRUE(attributes);
-    EXPECT_EQ(attributes.value & (attr::kReadOnly | attr::kHidden | attr::kSystem), 0u);
-    // So the next run replaces it as usual.
-    os.WriteFileContents("C:\\Pics\\b.jpg", "JPEG b.jpg");
-    EXPECT_EQ(InstallPicture(os, os.AnsiToWide("C:\\Pics\\b.jpg")), InstallOutcome::Installed);
-    EXPECT_EQ(os.ReadFileContents(kTarget), "JPEG b.jpg");
-  }
+// A kill inside the swap can leave the old picture under its backup's name
+// and none under its own: the next run puts it back, with its rights, first.
+TEST_F(RotationTest, ABackupLeftWithoutItsTargetGoesBack) {
+  Folder("C:\\Pics", {"a.jpg"});
+  os.WriteFileContents("C:\\windows\\Pix_Rn.jpg.41.bak", "old picture");
+  os.WriteFileContents("C:\\windows\\Pix_Rn.jpg.41.tmp", "JPEG a.jpg");
+  EXPECT_EQ(InstallPicture(os, L"C:\\Pics\\a.jpg"), InstallOutcome::Installed);
+  EXPECT_EQ(os.ReadFileContents(kTarget), "JPEG a.jpg");
+  EXPECT_TRUE(os.UsersMayWrite(kTarget));
+  EXPECT_EQ(LeftBeside(os), std::vector<std::string>{"Pix_Rn.jpg.41.tmp"}) << "another run's file stays";
 }
 
 TEST_F(RotationTest, AnEmptyPictureIsNotInstalled) {

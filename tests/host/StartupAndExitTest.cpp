@@ -119,6 +119,7 @@ TEST_F(MainWindowTest, AReadOnlySettingsFileShowsTheErrorAndTheProgramStays) {
 TEST_F(MainWindowTest, StartUpReadsThePictureFolderOnce) {
   Pictures("C:\\Pics", {"a.jpg", "b.png"});
   os.MakeDirectory("C:\\Pics\\Sub");
+  os.WriteFileContents(kTarget, "old picture");
   Settings({"C:\\Pics\\", "1", "0", "-1"});
   MainWindow& window = Start();
   EXPECT_EQ(os.Enumerations(), 1);

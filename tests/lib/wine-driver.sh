@@ -481,7 +481,7 @@ pix_cases_init() {
 }
 pix_cases_tidy() {
   standard_user_release
-  rm -f "$target.tmp"
+  rm -rf "$target".*.tmp "$target".*.bak
 }
 
 # --- the standard user's folders ---------------------------------------------------

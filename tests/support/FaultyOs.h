@@ -43,8 +43,12 @@ class FaultyOs final : public Os {
   // Every enumeration from now runs out of memory, as the listing of a huge
   // folder may on a machine short of it.
   void RunOutOfMemoryListing() { outOfMemory_ = true; }
-  // The next MoveFileReplace fails with `code` and moves nothing.
-  void FailNextMoveFileReplace(std::uint32_t code) { moveCode_ = code; }
+  // The next ReplaceKeepingRights fails with `code`, leaving what the
+  // platform documents for it: the replaced file under the backup's name
+  // for kUnableToMoveReplacement2, nothing changed for any other code.
+  void FailNextReplace(std::uint32_t code) { replaceCode_ = code; }
+  // The next GetDiskFreeSpace fails with `code`: a volume that cannot tell its room.
+  void FailNextDiskFreeSpace(std::uint32_t code) { spaceCode_ = code; }
   // The next OpenFile in `mode` fails with `code` and opens nothing; a fault
   // for OpenMode::Read also fails OpenFileForReadingWide.
   void FailNextOpen(OpenMode mode, std::uint32_t code) { openFault_ = std::pair{mode, code}; }
@@ -181,16 +185,26 @@ class FaultyOs final : public Os {
     return Pass("GetFileSizeWide", [&] { return inner_.GetFileSizeWide(path); });
   }
   OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override {
-    return Pass("GetDiskFreeSpace", [&] { return inner_.GetDiskFreeSpace(folder); });
+    return Pass("GetDiskFreeSpace", [&] {
+      if (!spaceCode_) return inner_.GetDiskFreeSpace(folder);
+      ++state_->given;
+      return OsResult<DiskSpace>{{}, std::exchange(spaceCode_, std::nullopt).value()};
+    });
   }
   std::uint32_t DeleteFile(const std::string& path) override {
     return Pass("DeleteFile", [&] { return inner_.DeleteFile(path); });
   }
-  std::uint32_t MoveFileReplace(const std::string& from, const std::string& to) override {
-    return Pass("MoveFileReplace", [&] {
-      if (!moveCode_) return inner_.MoveFileReplace(from, to);
+  std::uint32_t MoveToFreeName(const std::wstring& from, const std::wstring& to, bool writeThrough) override {
+    return Pass("MoveToFreeName", [&] { return inner_.MoveToFreeName(from, to, writeThrough); });
+  }
+  std::uint32_t ReplaceKeepingRights(const std::wstring& replaced, const std::wstring& replacement,
+                                     const std::wstring& backup) override {
+    return Pass("ReplaceKeepingRights", [&] {
+      if (!replaceCode_) return inner_.ReplaceKeepingRights(replaced, replacement, backup);
       ++state_->given;
-      return std::exchange(moveCode_, std::nullopt).value();
+      const std::uint32_t code = std::exchange(replaceCode_, std::nullopt).value();
+      if (code == oserr::kUnableToMoveReplacement2) inner_.MoveToFreeName(replaced, backup, false);
+      return code;
     });
   }
   void Sleep(std::uint32_t milliseconds) override {
@@ -328,7 +342,8 @@ class FaultyOs final : public Os {
 
   Os& inner_;
   std::shared_ptr<State> state_;
-  std::optional<std::uint32_t> moveCode_;
+  std::optional<std::uint32_t> replaceCode_;
+  std::optional<std::uint32_t> spaceCode_;
   std::optional<std::pair<OpenMode, std::uint32_t>> openFault_;
   std::optional<std::pair<std::size_t, std::uint32_t>> readFault_;
   int enumerations_ = 0;
