@@ -422,6 +422,20 @@ TEST_F(MemoryOsTest, AFolderThatRefusesNewFiles) {
   EXPECT_EQ(os.OpenFile("C:\\windows\\Pix_Rn.jpg", OpenMode::CreateWrite).error, oserr::kSuccess);
 }
 
+// Each volume keeps its own journal: a flush on one puts nothing of
+// another's on the disk.
+TEST_F(MemoryOsTest, AFlushCommitsOnlyItsOwnVolume) {
+  os.AddDrive('d', DriveType::Fixed);
+  ASSERT_TRUE(os.OpenFile("C:\\new.txt", OpenMode::CreateNew));
+  auto other = os.OpenFile("D:\\other.txt", OpenMode::CreateNew);
+  ASSERT_TRUE(other);
+  EXPECT_EQ(other.value->Flush(), oserr::kSuccess);
+  EXPECT_FALSE(os.AllOnDisk());
+  os.PowerCut(UnflushedData::Lost);
+  EXPECT_FALSE(os.Exists("C:\\new.txt"));
+  EXPECT_TRUE(os.Exists("D:\\other.txt"));
+}
+
 TEST_F(MemoryOsTest, MovesStayOnTheirVolumeAndReplaceNothing) {
   EXPECT_EQ(os.MoveToFreeName(L"C:\\Pictures\\a.jpg", L"R:\\a.jpg", true), memerr::kNotSameDevice);
   EXPECT_EQ(os.MoveToFreeName(L"C:\\Pictures", L"C:\\Pictures\\Sub\\Inner", true), oserr::kAccessDenied);

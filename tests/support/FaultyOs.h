@@ -68,6 +68,8 @@ class FaultyOs final : public Os {
   std::size_t Calls() const { return state_->calls; }
   bool Ended() const { return state_->ended; }
   const std::string& LastCall() const { return state_->lastCall; }
+  // The name of every call counted, in order.
+  const std::vector<std::string>& CallNames() const { return state_->names; }
 
   // How many injected failures have been handed out.
   int FailuresGiven() const { return state_->given; }
@@ -235,6 +237,7 @@ class FaultyOs final : public Os {
     std::function<void()> end;
     bool ended = false;
     std::string lastCall;
+    std::vector<std::string> names;
 
     // Counts a call; false once the program has ended. At the call it is
     // to end at, `half` (a Write's first half) runs first, then the end.
@@ -242,6 +245,7 @@ class FaultyOs final : public Os {
       if (ended) return false;
       ++calls;
       lastCall = name;
+      names.push_back(name);
       if (calls != endAt) return true;
       if (half) half();
       ended = true;
