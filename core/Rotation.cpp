@@ -84,6 +84,25 @@ std::string TargetPicturePath(Os& os) {
   return windows.empty() ? std::string() : windows + kTargetName;
 }
 
+namespace {
+
+// A read-only picture is one its owner chose to keep: Windows would refuse
+// to replace it, and so does the program, wherever it runs.
+bool IsReadOnly(Os& os, const std::string& target) {
+  const auto attributes = os.GetFileAttributes(target);
+  return attributes && (attributes.value & attr::kReadOnly) != 0;
+}
+
+InstallOutcome PutInPlace(Os& os, const std::string& target, std::string_view picture) {
+  if (ReplaceFileContents(os, target, picture) != oserr::kSuccess) return InstallOutcome::Kept;
+  // Windows shows a cached copy of the desktop picture: when the desktop
+  // shows this very file, ask for it to be loaded anew.
+  if (CompareFileNames(os, os.GetDesktopWallpaper(), target) == 0) os.SetDesktopWallpaper(target);
+  return InstallOutcome::Installed;
+}
+
+}  // namespace
+
 InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
   const std::string target = TargetPicturePath(os);
   // Nothing to install, or a path that would have to be cut (and so could
@@ -91,10 +110,7 @@ InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
   if (target.empty() || source.empty() || !FileExistsWide(os, source) || source.size() > kLongestPath ||
       target.size() + 4 > kLongestPath)
     return InstallOutcome::Nothing;
-  // A read-only picture is one its owner chose to keep: Windows would refuse
-  // to replace it, and so does the program, wherever it runs.
-  const auto targetAttributes = os.GetFileAttributes(target);
-  if (targetAttributes && (targetAttributes.value & attr::kReadOnly) != 0) return InstallOutcome::Kept;
+  if (IsReadOnly(os, target)) return InstallOutcome::Kept;
 
   // An empty file is no picture, and one whose length cannot be read has
   // gone since it was listed: the old one stays. So does a picture larger
@@ -106,11 +122,16 @@ InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
   // fails or ends early (a bad sector, a share that drops) installs nothing.
   std::string picture;
   if (ReadWholeFile(os, source, length.value, picture) != oserr::kSuccess) return InstallOutcome::Kept;
-  if (ReplaceFileContents(os, target, picture) != oserr::kSuccess) return InstallOutcome::Kept;
-  // Windows shows a cached copy of the desktop picture: when the desktop
-  // shows this very file, ask for it to be loaded anew.
-  if (CompareFileNames(os, os.GetDesktopWallpaper(), target) == 0) os.SetDesktopWallpaper(target);
-  return InstallOutcome::Installed;
+  return PutInPlace(os, target, picture);
+}
+
+InstallOutcome InstallPicture(Os& os, std::string_view picture) {
+  const std::string target = TargetPicturePath(os);
+  if (target.empty() || target.size() + 4 > kLongestPath || picture.empty() ||
+      picture.size() > kLargestPicture)
+    return InstallOutcome::Nothing;
+  if (IsReadOnly(os, target)) return InstallOutcome::Kept;
+  return PutInPlace(os, target, picture);
 }
 
 }  // namespace pix

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/Countdown.h"
 #include "core/PictureFolder.h"
@@ -53,6 +54,9 @@ inline constexpr std::uint64_t kLargestPicture = std::uint64_t{256} << 20;
 // that very file. `source` is in wide characters, as the picture folder
 // lists it.
 InstallOutcome InstallPicture(Os& os, const std::wstring& source);
+// The same for a picture read whole already, as the random pick hands it on:
+// the picture is read once, and held in memory once.
+InstallOutcome InstallPicture(Os& os, std::string_view picture);
 
 // The picture the program owns.
 std::string TargetPicturePath(Os& os);
