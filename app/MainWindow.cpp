@@ -215,8 +215,13 @@ void MainWindow::OnCountdownStep() {
       return;
     case StepOutcome::Install:
       countdownTimer.SetEnabled(false);
-      if (mode_ == kRandomMode) PickAtRandom(os(), pictures_);
-      InstallPicture(os(), pictures_.SelectedFilePath());
+      if (mode_ == kRandomMode) {
+        // The picture picked has been read whole already: it is not read again.
+        SeededDraws draws(os());
+        if (const auto picture = PickAtRandom(os(), pictures_, draws)) InstallPicture(os(), *picture);
+      } else {
+        InstallPicture(os(), pictures_.SelectedFilePath());
+      }
       Application().Halt(0);
   }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "core/PathRules.h"
 #include "settings/LenientInt.h"
@@ -27,62 +28,92 @@ void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& setting
       {settings.pictureFolder, settings.delay, SavedModeText(settings.mode), DecimalText(index)});
 }
 
+SeededDraws::SeededDraws(Os& os) {
+  const auto counter = os.QueryPerformanceCounter();
+  state_ = counter ? static_cast<std::uint32_t>(*counter) : os.GetTickCount();
+}
+
+int SeededDraws::Draw(int bound) {
+  state_ = state_ * 134775813u + 1u;
+  return static_cast<int>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(bound)) * state_) >> 32);
+}
+
 namespace {
 
-// How many pictures a random pick looks at, its own first, for one that
-// differs from the installed picture.
-constexpr int kLongestWalkPastTheInstalledPicture = 16;
+// Pictures are told apart in pieces of this size: two pictures of one length
+// almost always differ early.
+constexpr std::size_t kComparedPiece = std::size_t{64} << 10;
 
-// Whether a picture holds the installed picture's bytes, `installed`, of
-// `installedLength` bytes (read when first needed): the lengths first, so
-// that pictures of other lengths cost one query each; the bytes only where
-// they are equal. A picture that cannot be read whole is taken as different.
-bool HoldsTheInstalledPicture(Os& os, const std::wstring& picture, const std::wstring& target,
-                              std::uint64_t installedLength, std::optional<std::string>& installed) {
-  const auto length = os.GetFileSizeWide(picture);
-  if (!length || length.value != installedLength) return false;
-  if (!installed) {
-    installed.emplace();
-    if (ReadWholeFile(os, target, installedLength, *installed) != oserr::kSuccess) installed->clear();
+// Whether the file `path`, measured as long as `picture`, holds other bytes.
+// It is read only up to the first difference; a file that cannot be read is
+// taken as different, as there is no telling.
+bool HoldsOtherBytes(Os& os, const std::wstring& path, std::string_view picture) {
+  auto opened = os.OpenFileForReadingWide(path);
+  if (!opened) return true;
+  std::string piece(std::min(kComparedPiece, picture.size()), '\0');
+  for (std::size_t compared = 0; compared < picture.size();) {
+    std::size_t got = 0;
+    if (opened.value->Read(piece.data(), std::min(piece.size(), picture.size() - compared), got) != 0 ||
+        got == 0 || picture.substr(compared, got) != std::string_view(piece.data(), got))
+      return true;
+    compared += got;
   }
-  std::string bytes;
-  return !installed->empty() && ReadWholeFile(os, picture, length.value, bytes) == oserr::kSuccess &&
-         bytes == *installed;
+  return false;
 }
 
 }  // namespace
 
-void PickAtRandom(Os& os, PictureFolder& pictures) {
-  const auto counter = os.QueryPerformanceCounter();
-  std::uint32_t state = counter ? static_cast<std::uint32_t>(*counter) : os.GetTickCount();
+std::optional<std::string> PickAtRandom(Os& os, PictureFolder& pictures, UniformDraws& draws) {
   const int count = pictures.Count();
-  state = state * 134775813u + 1u;
-  const auto pick =
-      static_cast<int>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(count)) * state) >> 32);
-  pictures.Select(pick);
-  // The picture already installed would change nothing on the screen: the
-  // next one in the list goes instead, wrapping at the end. Where every one
-  // it looks at holds that picture, the pick stands: the walk is bounded, so
-  // that a folder of copies is not read whole at every log-on.
-  const std::string target = TargetPicturePath(os);
-  if (target.empty() || count < 2) return;
-  const std::wstring targetWide = os.AnsiToWide(target);
-  const auto installedLength = os.GetFileSizeWide(targetWide);
-  if (!installedLength || installedLength.value > kLargestPicture) return;
-  std::optional<std::string> installed;
-  for (int step = 0; step < std::min(count, kLongestWalkPastTheInstalledPicture); ++step) {
-    pictures.Select((pick + step) % count);
-    if (!HoldsTheInstalledPicture(os, pictures.SelectedFilePath(), targetWide, installedLength.value,
-                                  installed))
-      return;
+  const std::wstring target = os.AnsiToWide(TargetPicturePath(os));
+  const auto onScreen =
+      target.empty() ? OsResult<std::uint64_t>{0, oserr::kFileNotFound} : os.GetFileSizeWide(target);
+  // A draw among the pictures not looked at yet is the index among all of
+  // them past the ones looked at that lie before it.
+  std::vector<int> lookedAt;  // ascending
+  std::string picture;        // one picture in memory at a time, however many are drawn
+  while (std::ssize(lookedAt) < std::min(count, kMostRandomDraws)) {
+    int index = draws.Draw(count - static_cast<int>(lookedAt.size()));
+    for (const int looked : lookedAt)
+      if (looked <= index) ++index;
+    lookedAt.insert(std::upper_bound(lookedAt.begin(), lookedAt.end(), index), index);
+    pictures.Select(index);
+    const std::wstring path = pictures.SelectedFilePath();
+    const auto length = os.GetFileSizeWide(path);
+    // What the installation would refuse is passed over as one that cannot be read.
+    if (!length || length.value == 0 || length.value > kLargestPicture || path.size() > kLongestPath ||
+        ReadWholeFile(os, path, length.value, picture) != oserr::kSuccess)
+      continue;
+    if (!onScreen || onScreen.value != length.value || HoldsOtherBytes(os, target, picture)) return picture;
   }
-  pictures.Select(pick);
+  pictures.Select(-1);
+  return std::nullopt;
 }
 
 std::string TargetPicturePath(Os& os) {
   const std::string windows = os.GetWindowsDirectory();
   return windows.empty() ? std::string() : windows + kTargetName;
 }
+
+namespace {
+
+// A read-only picture is one its owner chose to keep: Windows would refuse
+// to replace it, and so does the program, wherever it runs.
+bool IsReadOnly(Os& os, const std::string& target) {
+  const auto attributes = os.GetFileAttributes(target);
+  return attributes && (attributes.value & attr::kReadOnly) != 0;
+}
+
+InstallOutcome PutInPlace(Os& os, const std::string& target, std::string_view picture) {
+  if (const auto replaced = ReplaceFileContents(os, target, picture); !replaced)
+    return replaced.damaged ? InstallOutcome::Damaged : InstallOutcome::Kept;
+  // Windows shows a cached copy of the desktop picture: when the desktop
+  // shows this very file, ask for it to be loaded anew.
+  if (CompareFileNames(os, os.GetDesktopWallpaper(), target) == 0) os.SetDesktopWallpaper(target);
+  return InstallOutcome::Installed;
+}
+
+}  // namespace
 
 InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
   const std::string target = TargetPicturePath(os);
@@ -91,10 +122,7 @@ InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
   if (target.empty() || source.empty() || !FileExistsWide(os, source) || source.size() > kLongestPath ||
       target.size() + 4 > kLongestPath)
     return InstallOutcome::Nothing;
-  // A read-only picture is one its owner chose to keep: Windows would refuse
-  // to replace it, and so does the program, wherever it runs.
-  const auto targetAttributes = os.GetFileAttributes(target);
-  if (targetAttributes && (targetAttributes.value & attr::kReadOnly) != 0) return InstallOutcome::Kept;
+  if (IsReadOnly(os, target)) return InstallOutcome::Kept;
 
   // An empty file is no picture, and one whose length cannot be read has
   // gone since it was listed: the old one stays. So does a picture larger
@@ -106,12 +134,16 @@ InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
   // fails or ends early (a bad sector, a share that drops) installs nothing.
   std::string picture;
   if (ReadWholeFile(os, source, length.value, picture) != oserr::kSuccess) return InstallOutcome::Kept;
-  if (const auto replaced = ReplaceFileContents(os, target, picture); !replaced)
-    return replaced.damaged ? InstallOutcome::Damaged : InstallOutcome::Kept;
-  // Windows shows a cached copy of the desktop picture: when the desktop
-  // shows this very file, ask for it to be loaded anew.
-  if (CompareFileNames(os, os.GetDesktopWallpaper(), target) == 0) os.SetDesktopWallpaper(target);
-  return InstallOutcome::Installed;
+  return PutInPlace(os, target, picture);
+}
+
+InstallOutcome InstallPicture(Os& os, std::string_view picture) {
+  const std::string target = TargetPicturePath(os);
+  if (target.empty() || target.size() + 4 > kLongestPath || picture.empty() ||
+      picture.size() > kLargestPicture)
+    return InstallOutcome::Nothing;
+  if (IsReadOnly(os, target)) return InstallOutcome::Kept;
+  return PutInPlace(os, target, picture);
 }
 
 }  // namespace pix

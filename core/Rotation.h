@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/Countdown.h"
 #include "core/PictureFolder.h"
@@ -25,12 +27,36 @@ struct RotationSettings {
 void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& settingsPath,
                      const RotationSettings& settings);
 
-// Selects a picture at random, seeded from the performance counter (the
-// tick count where there is none); nothing when the folder is empty. Where
-// the picture picked holds what Pix_Rn.jpg holds already, the next one that
-// differs goes instead (wrapping at the end), so that a run always changes
-// the picture on the screen where the folder has another.
-void PickAtRandom(Os& os, PictureFolder& pictures);
+// Where the random pick takes its numbers.
+class UniformDraws {
+ public:
+  virtual ~UniformDraws() = default;
+  // A number from 0 to bound - 1, each as likely; bound is above 0.
+  virtual int Draw(int bound) = 0;
+};
+
+// The program's own generator, seeded from the performance counter (the tick
+// count where there is none): state = state * 134775813 + 1, and a draw is
+// the high half of bound * state.
+class SeededDraws final : public UniformDraws {
+ public:
+  explicit SeededDraws(Os& os);
+  int Draw(int bound) override;
+
+ private:
+  std::uint32_t state_;
+};
+
+// How many pictures a random pick looks at, at most.
+inline constexpr int kMostRandomDraws = 16;
+
+// Picks a picture at random that changes the picture on the screen: each
+// draw is among the pictures not looked at yet, and the picture drawn is
+// taken only where it reads whole, the installation would take it, and it
+// differs from what Pix_Rn.jpg holds (any does where there is no Pix_Rn.jpg).
+// Gives the picture taken, read whole and selected, or nothing, with none
+// selected, when none of the pictures drawn qualifies.
+std::optional<std::string> PickAtRandom(Os& os, PictureFolder& pictures, UniformDraws& draws);
 
 enum class InstallOutcome : std::uint8_t {
   Installed,
@@ -56,6 +82,9 @@ inline constexpr std::uint64_t kLargestPicture = std::uint64_t{256} << 20;
 // that very file. `source` is in wide characters, as the picture folder
 // lists it.
 InstallOutcome InstallPicture(Os& os, const std::wstring& source);
+// The same for a picture read whole already, as the random pick hands it on:
+// the picture is read once, and held in memory once.
+InstallOutcome InstallPicture(Os& os, std::string_view picture);
 
 // The picture the program owns.
 std::string TargetPicturePath(Os& os);

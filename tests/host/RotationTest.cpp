@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -185,17 +186,13 @@ TEST_F(RotationTest, TheRandomPickFollowsItsGenerator) {
       {0x1FFFFFFFFLL, 0, 3, 2},           // only the low 32 bits seed
       {std::nullopt, 0xFFFFFFFFu, 3, 2},  // no counter: the tick count seeds
       {12345, 0, 1, 0},                   // one picture is always taken
-      {12345, 0, 0, -1},                  // none: nothing is selected
   };
-  const std::vector<std::string> names = {"a.jpg", "b.jpg", "c.jpg"};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pictures);
-    PictureFolder& folder = Folder(
-        "C:\\Pics", std::vector<std::string>(names.begin(), names.begin() + static_cast<long>(c.pictures)));
     os.SetPerformanceCounter(c.counter);
     os.SetTickCount(c.ticks);
-    PickAtRandom(os, folder);
-    EXPECT_EQ(folder.SelectedIndex(), c.picked);
+    SeededDraws draws(os);
+    EXPECT_EQ(draws.Draw(static_cast<int>(c.pictures)), c.picked);
   }
 }
 
@@ -206,33 +203,38 @@ std::vector<std::string> WithLast(std::size_t copies, const std::string& copy, c
   return contents;
 }
 
-// A random run changes the picture on the screen: a pick that holds what
-// Pix_Rn.jpg holds gives way to the next picture that differs, within a
-// bounded walk.
+// Draws that follow a script and then give 0, noting the bound of each.
+struct ScriptedDraws final : UniformDraws {
+  std::vector<int> script, bounds;
+  int Draw(int bound) override {
+    bounds.push_back(bound);
+    script.resize(std::max(script.size(), bounds.size()));
+    return script[bounds.size() - 1];
+  }
+};
+
+// A random run changes the picture on the screen: over all draws, weighed as
+// uniform draws weigh them, it takes each picture that can equally often.
 TEST_F(RotationTest, TheRandomPickPassesOverTheInstalledPicture) {
   struct Case {
     std::string what;
     std::vector<std::string> contents;  // of a.jpg, b.jpg, ... in order
     std::string installed;              // what Pix_Rn.jpg holds; "" for none
-    bool unreadablePick;                // the picked picture is held by another program
-    int picked;
+    std::string unreadable;             // the pictures another program holds, by letter
+    std::string taken;                  // the pictures a run takes, by letter; "-" for none
   };
-  // The counter 0 picks the first picture.
+  const std::string longer(100000, 'p');
   const std::vector<Case> cases = {
-      {"two pictures, the installed one picked", {"one", "two"}, "one", false, 1},
-      {"two pictures, the other one picked", {"two", "one"}, "one", false, 0},
-      {"one picture", {"one"}, "one", false, 0},
-      {"identical copies", {"one", "one", "one"}, "one", false, 0},
-      {"copies, then another", {"one", "one", "two"}, "one", false, 2},
-      {"15 copies, then another", WithLast(15, "one", "two"), "one", false, 15},
-      {"16 copies, then another: the walk ends, the pick stands", WithLast(16, "one", "two"), "one", false,
-       0},
-      {"the same length, other bytes", {"one", "two"}, "owe", false, 0},
-      {"a picture that cannot be read for the comparison is different", {"one", "two"}, "one", true, 0},
-      {"no installed picture", {"one", "two"}, "", false, 0},
+      {"one picture, on the screen", {"one"}, "one", "", "-"},
+      {"three, the first on the screen", {"one", "two", "six"}, "one", "", "bc"},
+      {"four, the second on the screen", {"p1", "p2", "p3", "p4"}, "p2", "", "acd"},
+      {"four, no Pix_Rn.jpg", {"p1", "p2", "p3", "p4"}, "", "", "abcd"},
+      {"copies of the picture on the screen", {"one", "one", "two", "one"}, "one", "", "c"},
+      {"the last byte of a long picture differs", {longer + "x", longer + "y"}, longer + "x", "", "b"},
+      {"an unreadable picture is passed over", {"p1", "p2", "p3", "p4"}, "p1", "c", "bd"},
+      {"an empty picture is passed over", {"", "p2"}, "p1", "", "b"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  const auto stage = [&](const Case& c) {
     if (os.Exists("C:\\Pics")) os.Remove("C:\\Pics");
     for (std::size_t i = 0; i < c.contents.size(); ++i)
       os.WriteFileContents("C:\\Pics\\" + std::string(1, static_cast<char>('a' + i)) + ".jpg", c.contents[i]);
@@ -241,10 +243,40 @@ TEST_F(RotationTest, TheRandomPickPassesOverTheInstalledPicture) {
     pictures.emplace(os);
     pictures->SetMask("*.jpg");
     pictures->SetFolderPath("C:\\Pics");
-    os.SetPerformanceCounter(0);
-    const auto held = c.unreadablePick ? os.HoldOpen("C:\\Pics\\a.jpg") : nullptr;
-    PickAtRandom(os, *pictures);
-    EXPECT_EQ(pictures->SelectedIndex(), c.picked);
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    stage(c);
+    std::vector<std::shared_ptr<void>> held;
+    for (const char letter : c.unreadable)
+      held.push_back(os.HoldOpen("C:\\Pics\\" + std::string(1, letter) + ".jpg"));
+    const int all = 24;  // 4!: a first draw among n takes all / n, the next one 1 / (n - 1) of that...
+    std::map<char, int> shares, fair;
+    for (const char letter : c.taken)
+      fair[letter] = all / static_cast<int>(c.taken.size());
+    ScriptedDraws draws;
+    do {
+      draws.bounds.clear();
+      const std::optional<std::string> picture = PickAtRandom(os, *pictures, draws);
+      const int index = pictures->SelectedIndex();
+      EXPECT_EQ(picture.value_or("-"), index < 0 ? "-" : c.contents[static_cast<std::size_t>(index)]);
+      int share = all;
+      for (const int bound : draws.bounds)
+        share /= bound;
+      shares[index < 0 ? '-' : static_cast<char>('a' + index)] += share;
+      // The next draws: the last that can give more does, and those after it go.
+      while (!draws.script.empty() && draws.script.back() + 1 == draws.bounds[draws.script.size() - 1])
+        draws.script.pop_back();
+      if (!draws.script.empty()) ++draws.script.back();
+    } while (!draws.script.empty());
+    EXPECT_EQ(shares, fair);
+  }
+  // Draws of 0 take the pictures in name order: a 16th may be taken, a 17th is never drawn.
+  for (const int copies : {kMostRandomDraws - 1, kMostRandomDraws}) {
+    stage({"", WithLast(static_cast<std::size_t>(copies), "one", "two"), "one", "", ""});
+    ScriptedDraws lowest;
+    EXPECT_EQ(PickAtRandom(os, *pictures, lowest).value_or("-"), copies < kMostRandomDraws ? "two" : "-");
+    EXPECT_EQ(std::ssize(lowest.bounds), kMostRandomDraws);
   }
 }
 
