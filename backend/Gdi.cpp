@@ -136,7 +136,8 @@ TransparentGlyph::TransparentGlyph(const TPicture& picture) : width_(picture.wid
       bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] =
           clear ? 0 : rgb;
       if (clear)
-        mask[static_cast<std::size_t>(y * maskStride + x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        mask[static_cast<std::size_t>(y) * static_cast<std::size_t>(maskStride) +
+             static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
     }
   }
   ::GdiFlush();
