@@ -245,7 +245,7 @@ class FaultyOs final : public Os {
       if (ended) return false;
       ++calls;
       lastCall = name;
-      names.push_back(name);
+      names.emplace_back(name);
       if (calls != endAt) return true;
       if (half) half();
       ended = true;
