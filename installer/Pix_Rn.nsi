@@ -7,8 +7,13 @@
 ; optionally a shortcut in the user's Startup folder so that the picture
 ; changes at every log-on. The folder gets rights of its own, inheriting
 ; nothing from where it stands: Administrators and SYSTEM full control, the
-; Users group read and execute, for the folder and all it holds. A folder
-; that is a junction or a symbolic link, or lies behind one, is refused.
+; Users group read and execute, for the folder and all it holds. Windows
+; hands such rights down to whatever a folder holds already, so an existing
+; folder is taken only when it holds nothing but the installer's own files
+; (an earlier installation, or the settings a silent uninstall kept). A
+; folder that is a junction or a symbolic link, or lies behind one, is
+; refused, and so is a link among the files the installer writes in place
+; or gives rights to.
 ; The program itself runs without elevation, so the installer prepares the
 ; two files it writes: C:\Windows\Pix_Rn.jpg (made from a picture shipped
 ; here when missing) and Pix_rn.dat beside the program (the four default
@@ -64,10 +69,12 @@ SetCompressor /SOLID lzma
 !define WRITABLE_FILE_SDDL "${OWNER_SDDL}(A;;FA;;;${SYSTEM_SID})(A;;FA;;;${ADMINS_SID})(A;;0x12019f;;;${USERS_SID})"
 ; FILE_ATTRIBUTE_REPARSE_POINT: a junction, a symbolic link, a mounted volume.
 !define REPARSE_POINT 0x400
+!define DIRECTORY 0x10
 
 Name "Pix_Rn"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\Pix_Rn"
+!define DEFAULT_DIR "$PROGRAMFILES64\Pix_Rn"
+InstallDir "${DEFAULT_DIR}"
 BrandingText "Pix_Rn ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
@@ -115,6 +122,10 @@ LangString SecureFailed ${LANG_RUSSIAN} "Не удалось задать пра
 LangString SecureFailed ${LANG_ENGLISH} "Could not set the access rights of $R0 (error $R1). The installation stops."
 LangString FolderIsLink ${LANG_RUSSIAN} "$R0 — точка соединения или символическая ссылка. Pix_Rn не устанавливается в папку, которая сама является ссылкой или находится за ней: выберите другую папку."
 LangString FolderIsLink ${LANG_ENGLISH} "$R0 is a junction or a symbolic link. Pix_Rn is not installed into a folder that is a link or lies behind one: choose another folder."
+LangString FolderNotOwn ${LANG_RUSSIAN} "Папка $R0 уже существует, и в ней есть не только файлы Pix_Rn. Pix_Rn устанавливается только в новую или пустую папку либо поверх своей прежней установки и не меняет чужих папок: выберите другую папку."
+LangString FolderNotOwn ${LANG_ENGLISH} "The folder $R0 already exists and holds more than Pix_Rn's own files. Pix_Rn is installed only into a new or empty folder, or over an earlier installation of its own, and changes no one else's folder: choose another folder."
+LangString FileIsLink ${LANG_RUSSIAN} "$R0 — ссылка: точка соединения, символическая ссылка или одно из нескольких имён одного файла (жёсткая ссылка). Pix_Rn не меняет файлы через ссылки: сначала удалите ссылку."
+LangString FileIsLink ${LANG_ENGLISH} "$R0 is a link: a junction, a symbolic link, or one of several names of one file (a hard link). Pix_Rn changes no file through a link: remove the link first."
 LangString AskRemoveSettings ${LANG_RUSSIAN} "Удалить и файл настроек Pix_rn.dat (папка с картинками, задержка, режим)?"
 LangString AskRemoveSettings ${LANG_ENGLISH} "Remove the settings file Pix_rn.dat too (picture folder, delay, mode)?"
 
@@ -161,6 +172,186 @@ FunctionEnd
   Pop $R0
   ${If} $R0 != ""
     MessageBox MB_OK|MB_ICONSTOP "$(FolderIsLink)" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+!macroend
+
+; 1 when a file or folder is a link, through which a write or new rights
+; would reach what is not the installer's: a reparse point, or a file with
+; more names than one (a hard link). 0 for what is not there. Push PATH,
+; Call, Pop.
+Function IsLink
+  Exch $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  System::Call 'kernel32::GetFileAttributesW(w R0) i .R1'
+  ${If} $R1 == -1
+    StrCpy $R0 0
+  ${Else}
+    IntOp $R2 $R1 & ${REPARSE_POINT}
+    IntOp $R1 $R1 & ${DIRECTORY}
+    ${If} $R2 != 0
+      StrCpy $R0 1
+    ${ElseIf} $R1 != 0
+      StrCpy $R0 0
+    ${Else}
+      ; FILE_READ_ATTRIBUTES, any sharing, OPEN_EXISTING, the link itself
+      ; (FILE_FLAG_OPEN_REPARSE_POINT).
+      System::Call 'kernel32::CreateFileW(w R0, i 0x80, i 7, p 0, i 3, i 0x00200000, p 0) p .R1'
+      ; A file that cannot be looked at counts as a link: nothing shows it
+      ; is not one.
+      StrCpy $R0 1
+      ${If} $R1 != -1
+        System::Alloc 52 ; BY_HANDLE_FILE_INFORMATION
+        Pop $R2
+        System::Call 'kernel32::GetFileInformationByHandle(p R1, p R2) i .R3'
+        ${If} $R3 != 0
+          ; nNumberOfLinks, the eleventh DWORD.
+          System::Call '*$R2(i, i, i, i, i, i, i, i, i, i, i .R3)'
+          ${If} $R3 == 1
+            StrCpy $R0 0
+          ${EndIf}
+        ${EndIf}
+        System::Free $R2
+        System::Call 'kernel32::CloseHandle(p R1)'
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; The first thing in an existing install folder that is not the installer's
+; own: anything but the files Pix_Rn.exe, Uninstall.exe and Pix_rn.dat and
+; a folder help that holds nothing but the file Hlp_Vw.exe. Push FOLDER,
+; Push "help" when it is that help folder or "" when the install folder,
+; Call, Pop: its path, or "" when there is none.
+Function ForeignEntry
+  Exch $R0
+  Exch
+  Exch $R1
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  StrCpy $R5 ""
+  ClearErrors
+  FindFirst $R2 $R3 "$R1\*"
+  ${If} ${Errors}
+    ; A folder that cannot be listed may hold anything.
+    StrCpy $R5 $R1
+  ${EndIf}
+  ${DoWhile} $R3 != ""
+    StrCpy $R4 "$R1\$R3"
+    ${If} $R3 == "."
+    ${OrIf} $R3 == ".."
+    ${ElseIf} ${FileExists} "$R4\*.*"
+      ${If} $R0 == ""
+      ${AndIf} $R3 == "help"
+        Push $R4
+        Push "help"
+        Call ForeignEntry
+        Pop $R5
+      ${Else}
+        StrCpy $R5 $R4
+      ${EndIf}
+    ${ElseIf} $R0 == "help"
+      ${If} $R3 != "Hlp_Vw.exe"
+        StrCpy $R5 $R4
+      ${EndIf}
+    ${ElseIf} $R3 != "Pix_Rn.exe"
+    ${AndIf} $R3 != "Uninstall.exe"
+    ${AndIf} $R3 != "Pix_rn.dat"
+      StrCpy $R5 $R4
+    ${EndIf}
+    ${If} $R5 != ""
+      ${Break}
+    ${EndIf}
+    FindNext $R2 $R3
+  ${Loop}
+  FindClose $R2
+  StrCpy $R0 $R5
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Sets the message of FileIsLink and leaves Refusal when PATH is a link.
+!macro RefuseLinkedFile PATH
+  Push "${PATH}"
+  Call IsLink
+  Pop $R2
+  ${If} $R2 == 1
+    StrCpy $R0 "${PATH}"
+    StrCpy $R1 "$(FileIsLink)"
+    Goto refusal_done
+  ${EndIf}
+!macroend
+
+; Why the installation may not go into a folder, as the message to show, or
+; "" when it may: the folder is a link or lies behind one, or exists and
+; holds more than the installer's own files, or a file that the
+; installation would write or give rights to is a link. Every check comes
+; before anything is created or given rights. Push FOLDER, Call, Pop.
+Function Refusal
+  Exch $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  StrCpy $R3 $R0
+  StrCpy $R1 ""
+  Push $R3
+  Call FindLink
+  Pop $R0
+  ${If} $R0 != ""
+    StrCpy $R1 "$(FolderIsLink)"
+    Goto refusal_done
+  ${EndIf}
+  StrCpy $R0 $R3
+  ${If} ${FileExists} "$R3"
+    ${IfNot} ${FileExists} "$R3\*.*"
+      ; A file stands where the folder would.
+      StrCpy $R1 "$(FolderNotOwn)"
+      Goto refusal_done
+    ${EndIf}
+    Push $R3
+    Push ""
+    Call ForeignEntry
+    Pop $R2
+    ${If} $R2 != ""
+      StrCpy $R1 "$(FolderNotOwn)"
+      Goto refusal_done
+    ${EndIf}
+  ${EndIf}
+  !insertmacro RefuseLinkedFile "$R3\Pix_Rn.exe"
+  !insertmacro RefuseLinkedFile "$R3\Uninstall.exe"
+  !insertmacro RefuseLinkedFile "$R3\Pix_rn.dat"
+  !insertmacro RefuseLinkedFile "$R3\help"
+  !insertmacro RefuseLinkedFile "$R3\help\Hlp_Vw.exe"
+  !insertmacro RefuseLinkedFile "$WINDIR\Pix_Rn.jpg"
+  refusal_done:
+  StrCpy $R0 $R1
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Refuses a folder as Refusal does: a message, and the installation stops
+; with error level 2 before anything is put there.
+!macro RefuseFolder PATH
+  Push "${PATH}"
+  Call Refusal
+  Pop $R0
+  ${If} $R0 != ""
+    MessageBox MB_OK|MB_ICONSTOP "$R0" /SD IDOK
     SetErrorLevel 2
     Abort
   ${EndIf}
@@ -219,26 +410,24 @@ Function un.onInit
   SetRegView 64
 FunctionEnd
 
-; A folder given with /D= is looked at before any page shows.
+; A folder given with /D=, and any in a silent installation, is looked at
+; before any page shows; the default one of an interactive installation
+; on leaving the folder page, where another can still be chosen.
 Function .onInit
   SetRegView 64
-  Push $INSTDIR
-  Call FindLink
-  Pop $R0
-  ${If} $R0 != ""
-    MessageBox MB_OK|MB_ICONSTOP "$(FolderIsLink)" /SD IDOK
-    SetErrorLevel 2
-    Abort
+  ${If} ${Silent}
+  ${OrIf} $INSTDIR != "${DEFAULT_DIR}"
+    !insertmacro RefuseFolder "$INSTDIR"
   ${EndIf}
 FunctionEnd
 
 ; A folder chosen on the page: the page stays until another is chosen.
 Function DirectoryLeave
   Push $INSTDIR
-  Call FindLink
+  Call Refusal
   Pop $R0
   ${If} $R0 != ""
-    MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderIsLink)"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$R0"
     Abort
   ${EndIf}
 FunctionEnd
@@ -306,8 +495,8 @@ Section "$(NameProgram)" SecProgram
 
   ; The folders get their rights before anything is put in them, and each
   ; file after it is put there: a file that was there before keeps its own
-  ; rights when it is overwritten.
-  !insertmacro RefuseLink "$INSTDIR"
+  ; rights when it is overwritten. What the pages saw may have changed since.
+  !insertmacro RefuseFolder "$INSTDIR"
   CreateDirectory "$INSTDIR"
   !insertmacro RefuseLink "$INSTDIR"
   !insertmacro Secure "$INSTDIR" "${FOLDER_SDDL}"

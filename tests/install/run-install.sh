@@ -437,6 +437,103 @@ case_link_refused_with_a_message() {
   expect_nothing_installed
 }
 
+# --- cases: a folder that is there already ------------------------------------------------
+
+# What stands in C:\PixInstall\Pix_Rn before a silent install, and the
+# installer's exit code: 0 when it installs there and keeps Pix_rn.dat, 2
+# when it refuses, sets no rights and changes nothing. NAME@ is a hard link
+# to a file outside the folder; Pix_Rn.jpg is the one in the Windows
+# directory.
+existing_folder_cases=(
+  'letter.txt|2'
+  'Pix_Rn.exe Uninstall.exe help/Hlp_Vw.exe Pix_rn.dat|0'
+  'Pix_rn.dat|0'
+  'Pix_rn.dat@|2'
+  'Pix_Rn.jpg@|2'
+  'Pix_Rn.exe@ Pix_rn.dat|2'
+  'help/Hlp_Vw.exe help/notes.txt|2'
+)
+# Every file under C:\PixInstall and the picture, with its contents' sum.
+files_state() { find "$root" "$target" 2>/dev/null | sort | while read -r f; do md5sum "$f" 2>/dev/null || echo "$f"; done; }
+existing_folder_case() {
+  local contents=$1 code=$2 entry name path made log=$logs/existing.log before got=0
+  rm -f "$target"
+  for entry in $contents; do
+    name=${entry%@} path=$install_dir/${entry%@} made=$install_dir/${entry%@}
+    [[ $name == Pix_Rn.jpg ]] && path=$target
+    [[ $entry == *@ ]] && made=$root/elsewhere/$name
+    mkdir -p "$(dirname "$made")" "$(dirname "$path")"
+    if [[ $name == Pix_rn.dat ]]; then
+      write_settings "$(dirname "$made")" 'D:\Photos\' 120 1 3
+    else
+      printf 'not Pix_Rn' >"$made"
+    fi
+    [[ $made == "$path" ]] || ln "$made" "$path"
+  done
+  before=$(files_state)
+  install_traced "$install_win" "$log" || got=$?
+  expect_eq "exit code" "$got" "$code"
+  if ((code == 0)); then
+    expect_settings "$install_dir" 'D:\Photos\' 120 1 3
+    expect_same_file Pix_Rn.exe "$install_dir/Pix_Rn.exe" "$PIX_WIN_BUILD/Pix_Rn.exe"
+    expect_installed_rights "$log" "$install_win"
+  else
+    expect_eq "files" "$(files_state)" "$before"
+    expect_eq "rights set" "$(rights_set "$log")" ""
+    no_uninstall_entry || case_failures+=("an uninstall entry was written")
+    expect_eq "Startup shortcut" "$(startup_link)" ""
+  fi
+}
+case_existing_folder_only_when_it_holds_the_installers_own_files() {
+  local row contents code outer=()
+  for row in "${existing_folder_cases[@]}"; do
+    IFS='|' read -r contents code <<<"$row"
+    case_failures=()
+    existing_folder_case "$contents" "$code"
+    outer+=("${case_failures[@]/#/[$contents] }")
+    clean_installation
+  done
+  case_failures=("${outer[@]}")
+}
+
+# Run with the window into its default folder, which holds someone's file:
+# the folder page says why it refuses it and stays, as the later Nexts
+# there show, and nothing is installed.
+folder_not_own_en="The folder $default_win already exists and holds more than Pix_Rn's own files. Pix_Rn is installed only into a new or empty folder, or over an earlier installation of its own, and changes no one else's folder: choose another folder."
+folder_not_own_ru="Папка $default_win уже существует, и в ней есть не только файлы Pix_Rn. Pix_Rn устанавливается только в новую или пустую папку либо поверх своей прежней установки и не меняет чужих папок: выберите другую папку."
+installer_window() { window=$(xdotool search --onlyvisible --class 'setup\.exe$' 2>/dev/null | head -n 1) && [[ -n $window ]]; }
+# Presses Next (Enter) until a message shows, on at most three pages.
+next_until_message() {
+  local page
+  for page in 1 2 3; do
+    xdotool windowfocus --sync "$window" key Return >/dev/null 2>&1
+    gui_poll 5 message_shown && return 0
+  done
+  return 1
+}
+case_folder_page_refuses_a_folder_that_is_not_the_installers() {
+  rm -f "$target"
+  mkdir -p "$default_dir"
+  printf 'not Pix_Rn' >"$default_dir/letter.txt"
+  pix_wine_launch "$logs" /dev/null "$setup"
+  local pid=$PIX_WINE_PID window= message= shown
+  if gui_poll installer_window; then
+    for shown in first second third; do
+      next_until_message || { case_failures+=("no $shown message on the folder page"); break; }
+      [[ $message == "$folder_not_own_en" || $message == "$folder_not_own_ru" ]] ||
+        case_failures+=("the $shown message: got [$message], expected [$folder_not_own_en] or its Russian")
+      wine "$probe" close-message-box >/dev/null 2>&1
+      gui_poll 10 eval '! message_shown' || case_failures+=("the $shown message did not close")
+    done
+  else
+    case_failures+=("no installer window appeared")
+  fi
+  pix_wine_end "$pid"
+  expect_eq "the default folder" "$(find "$default_dir" | sort)" "$(printf '%s\n' "$default_dir" "$default_dir/letter.txt")"
+  expect_gone "Pix_Rn.jpg" "$target"
+  no_uninstall_entry || case_failures+=("an uninstall entry was written")
+}
+
 case_uninstall_entry_names_the_version() {
   install_or_fail || return
   local values
@@ -616,6 +713,8 @@ cases=(
   install_folder_that_is_a_link_is_refused
   install_folder_behind_a_link_is_refused
   link_refused_with_a_message
+  existing_folder_only_when_it_holds_the_installers_own_files
+  folder_page_refuses_a_folder_that_is_not_the_installers
   uninstall_entry_names_the_version
   earlier_32bit_installation_is_taken_over
   help_button_starts_the_installed_help
