@@ -620,6 +620,8 @@ wallpaper_case() {
   local wallpaper=$1 reload=$2 after=$3
   install_or_fail || return
   make_pictures "$pictures" only.jpg
+  # A picture on the screen other than the folder's, so that the run changes it.
+  convert -size 6x6 xc:orange "$target"
   [[ $wallpaper == 'C:\PixInstall\other.bmp' ]] && convert -size 8x8 xc:navy "BMP3:$root/other.bmp"
   write_settings "$install_dir" 'C:\PixInstall\Pictures\' 1 0 -1
   wine "$probe" set-wallpaper "$wallpaper" >/dev/null 2>&1 || case_failures+=("the wallpaper could not be set")
