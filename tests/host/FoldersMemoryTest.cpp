@@ -10,6 +10,7 @@
 #include "core/PictureFolder.h"
 #include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
+#include "support/Checks.h"
 #include "widgets/DirectoryListBox.h"
 
 namespace pix::test {
@@ -181,12 +182,7 @@ TEST(FolderListMemoryTest, DriveFailuresLeaveTheListAsItWas) {
     EXPECT_EQ(list.FolderPath(), "C:\\Tools");
     EXPECT_EQ(Items(list), before);
   }
-  try {
-    list.SetFolderPath("d:\\");
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.ErrorCode(), oserr::kNotReady);
-    EXPECT_EQ(error.Message(), "I/O error 21");
-  }
+  ExpectInOutError([&] { list.SetFolderPath("d:\\"); }, oserr::kNotReady, "I/O error 21");
 
   // The root of the drive it stands on, in lower case: it stays on the drive.
   list.SetFolderPath("c:\\");

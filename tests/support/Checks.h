@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,17 +14,17 @@
 
 namespace pix::test {
 
-// Runs `action`, which must raise EInOutError with this code and, unless it
-// is nullptr, this message.
+// Runs `action`, which must raise EInOutError with this code and, when one
+// is given, this message.
 inline void ExpectInOutError(const std::function<void()>& action, std::uint32_t code,
-                             const char* message = nullptr) {
+                             const std::optional<std::string>& message = std::nullopt) {
   try {
     action();
     ADD_FAILURE() << "no error raised";
   } catch (const EInOutError& e) {
     EXPECT_EQ(e.ErrorCode(), code);
     if (message) {
-      EXPECT_EQ(e.Message(), message);
+      EXPECT_EQ(e.Message(), *message);
     }
   }
 }
