@@ -264,86 +264,55 @@ TEST(HintText, OnlyThePartBeforeTheFirstBarShows) {
   }
 }
 
+// Each case stages the tree in words "control.property=value": the hint's
+// text, show (ShowHint), parent (ParentShowHint) and enabled, 1 or 0.
 TEST(HintText, ShowHintAndTheTextComeFromTheParents) {
   struct Case {
     const char* name;
-    void (*stage)(Tree&);
+    const char* stage;
     const char* text;
     const char* owner;  // the control whose ShowHint is on, "" for none
   };
   const Case cases[] = {
-      {"nothing on", [](Tree&) {}, "", ""},
-      {"the child's own",
-       [](Tree& t) {
-         t.child.SetHint("Own");
-         t.child.SetShowHint(true);
-       },
-       "Own", "child"},
-      {"on by the parent, the child's own text",
-       [](Tree& t) {
-         t.panel.SetShowHint(true);
-         t.child.SetHint("Own");
-       },
-       "Own", "child"},
-      {"on by the parent, the parent's text",
-       [](Tree& t) {
-         t.panel.SetShowHint(true);
-         t.panel.SetHint("Panel");
-       },
-       "Panel", "child"},
-      {"on by the grandparent through the parent, the grandparent's text",
-       [](Tree& t) {
-         t.root.SetShowHint(true);
-         t.root.SetHint("Root|more");
-       },
+      {"nothing on", "", "", ""},
+      {"the child's own", "child.hint=Own child.show=1", "Own", "child"},
+      {"on by the parent, the child's own text", "panel.show=1 child.hint=Own", "Own", "child"},
+      {"on by the parent, the parent's text", "panel.show=1 panel.hint=Panel", "Panel", "child"},
+      {"on by the grandparent through the parent, the grandparent's text", "root.show=1 root.hint=Root|more",
        "Root", "child"},
-      {"the nearest parent's text wins",
-       [](Tree& t) {
-         t.root.SetShowHint(true);
-         t.root.SetHint("Root");
-         t.panel.SetHint("Panel");
-       },
-       "Panel", "child"},
+      {"the nearest parent's text wins", "root.show=1 root.hint=Root panel.hint=Panel", "Panel", "child"},
       {"the child turned off: the parent shows its hint",
-       [](Tree& t) {
-         t.panel.SetShowHint(true);
-         t.panel.SetHint("Panel");
-         t.child.SetHint("Own");
-         t.child.SetShowHint(false);
-       },
-       "Panel", "panel"},
+       "panel.show=1 panel.hint=Panel child.hint=Own child.show=0", "Panel", "panel"},
       {"the parent off, the child following it: the grandparent shows its own",
-       [](Tree& t) {
-         t.root.SetShowHint(true);
-         t.root.SetHint("Root");
-         t.panel.SetShowHint(false);
-         t.child.SetHint("Own");
-       },
-       "Root", "root"},
-      {"the child follows its parent again",
-       [](Tree& t) {
-         t.child.SetHint("Own");
-         t.child.SetShowHint(true);
-         t.child.SetParentShowHint(true);
-       },
-       "", ""},
-      {"a disabled control shows its hint",
-       [](Tree& t) {
-         t.child.SetHint("Own");
-         t.child.SetShowHint(true);
-         t.child.SetEnabled(false);
-       },
-       "Own", "child"},
-      {"on, but no text anywhere", [](Tree& t) { t.child.SetShowHint(true); }, "", "child"},
+       "root.show=1 root.hint=Root panel.show=0 child.hint=Own", "Root", "root"},
+      {"the child follows its parent again", "child.hint=Own child.show=1 child.parent=1", "", ""},
+      {"a disabled control shows its hint", "child.hint=Own child.show=1 child.enabled=0", "Own", "child"},
+      {"on, but no text anywhere", "child.show=1", "", "child"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Tree tree;
-    c.stage(tree);
-    const std::map<std::string, const TControl*> byName = {
+    const std::map<std::string, TControl*> byName = {
         {"", nullptr}, {"root", &tree.root}, {"panel", &tree.panel}, {"child", &tree.child}};
+    std::istringstream words(c.stage);
+    for (std::string word; words >> word;) {
+      const std::size_t dot = word.find('.'), eq = word.find('=');
+      TControl& control = *byName.at(word.substr(0, dot));
+      const std::string property = word.substr(dot + 1, eq - dot - 1), value = word.substr(eq + 1);
+      if (property == "hint") {
+        control.SetHint(value);
+      } else if (property == "show") {
+        control.SetShowHint(value == "1");
+      } else if (property == "parent") {
+        control.SetParentShowHint(value == "1");
+      } else {
+        ASSERT_EQ(property, "enabled");
+        control.SetEnabled(value == "1");
+      }
+    }
     const TControl* owner = &tree.root;
-    EXPECT_EQ(HintTextFor(&tree.child, &owner), c.text) << c.name;
-    EXPECT_EQ(owner, byName.at(c.owner)) << c.name;
+    EXPECT_EQ(HintTextFor(&tree.child, &owner), c.text);
+    EXPECT_EQ(owner, byName.at(c.owner));
   }
 }
 
