@@ -6,6 +6,7 @@
 #include "core/PathRules.h"
 #include "core/PictureFolder.h"
 #include "settings/Errors.h"
+#include "support/Checks.h"
 #include "widgets/DirectoryListBox.h"
 
 namespace pix::test {
@@ -245,13 +246,8 @@ TEST_F(FoldersContract, PictureListApplyPathFailures) {
 
   // A final name that is no file is taken for a folder, so a missing file
   // fails like a missing folder, before anything changes.
-  try {
-    list.ApplyPath(Path("Pictures\\Sub\\nothing.jpg"));
-    FAIL() << "no error for a missing file";
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.ErrorCode(), oserr::kFileNotFound);
-    EXPECT_EQ(error.Message(), "File not found");
-  }
+  ExpectInOutError([&] { list.ApplyPath(Path("Pictures\\Sub\\nothing.jpg")); }, oserr::kFileNotFound,
+                   "File not found");
   EXPECT_EQ(list.FolderPath(), Path("Pictures"));
   EXPECT_EQ(os().GetCurrentDirectory(), Path("Pictures"));
 }

@@ -7,17 +7,15 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "contract/Stage.h"
 #include "platform/ListingShare.h"
+#include "support/Checks.h"
 
 namespace pix::test {
 namespace {
-
-int Sign(int value) {
-  return (value > 0) - (value < 0);
-}
 
 // The attribute bits the cases look at; the real layer adds others (archive,
 // not-indexed) as it pleases.
@@ -59,12 +57,7 @@ TEST_F(OsContract, CurrentDirectoryKeepsTheCallersSpelling) {
   Dir("Pics\\Sub");
   File("file.txt");
   const std::string folder = root_.substr(2);  // without "C:"
-  struct Step {
-    std::string set;
-    std::uint32_t error;
-    std::string current;
-  };
-  const std::vector<Step> steps = {
+  const std::vector<DirectoryStep> rows = {
       {Path("Pics"), oserr::kSuccess, Path("Pics")},
       {Path("PICS\\"), oserr::kSuccess, Path("PICS")},  // spelled as given, without the backslash
       {"Sub", oserr::kSuccess, Path("PICS\\Sub")},
@@ -82,11 +75,7 @@ TEST_F(OsContract, CurrentDirectoryKeepsTheCallersSpelling) {
       {Path("file.txt\\Deeper"), oserr::kPathNotFound, Path("Pics")},
       {Path("Pic*"), oserr::kInvalidName, Path("Pics")},
   };
-  for (const auto& s : steps) {
-    SCOPED_TRACE(s.set);
-    EXPECT_EQ(os().SetCurrentDirectory(s.set), s.error);
-    EXPECT_EQ(os().GetCurrentDirectory(), s.current);
-  }
+  ExpectDirectorySteps(os(), rows);
 }
 
 TEST_F(OsContract, FindFilesMatchesNamesAndReportsTheirAttributes) {
@@ -97,71 +86,37 @@ TEST_F(OsContract, FindFilesMatchesNamesAndReportsTheirAttributes) {
   File("h.jpg", "hidden", attr::kHidden);
   File("s.jpg", "system", attr::kSystem);
   File("r.jpg", "read-only", attr::kReadOnly);
-  struct Case {
-    std::string pattern;
-    std::map<std::string, std::uint32_t> entries;
-    std::uint32_t error;
-  };
-  const std::vector<Case> cases = {
+  using Entries = std::map<std::string, std::uint32_t>;
+  const Entries oneLetter = {{"x.jpg", attr::kDirectory},
+                             {"h.jpg", attr::kHidden},
+                             {"s.jpg", attr::kSystem},
+                             {"r.jpg", attr::kReadOnly}};
+  Entries jpg = oneLetter, all = oneLetter;
+  jpg.emplace("photo.JPG", 0);
+  all.insert(
+      {{".", attr::kDirectory}, {"..", attr::kDirectory}, {"photo.JPG", 0}, {"a.jpeg", 0}, {"a.jpg.bak", 0}});
+  const std::vector<std::tuple<std::string, Entries, std::uint32_t>> cases = {
       // Folders, hidden and system files all come back: filtering is the caller's.
-      {Path("*.jpg"),
-       {{"photo.JPG", 0},
-        {"x.jpg", attr::kDirectory},
-        {"h.jpg", attr::kHidden},
-        {"s.jpg", attr::kSystem},
-        {"r.jpg", attr::kReadOnly}},
-       oserr::kSuccess},
-      {Path("*.JPG"),
-       {{"photo.JPG", 0},
-        {"x.jpg", attr::kDirectory},
-        {"h.jpg", attr::kHidden},
-        {"s.jpg", attr::kSystem},
-        {"r.jpg", attr::kReadOnly}},
-       oserr::kSuccess},
-      {Path("*"),
-       {{".", attr::kDirectory},
-        {"..", attr::kDirectory},
-        {"photo.JPG", 0},
-        {"a.jpeg", 0},
-        {"a.jpg.bak", 0},
-        {"x.jpg", attr::kDirectory},
-        {"h.jpg", attr::kHidden},
-        {"s.jpg", attr::kSystem},
-        {"r.jpg", attr::kReadOnly}},
-       oserr::kSuccess},
-      {Path("*.*"),
-       {{".", attr::kDirectory},
-        {"..", attr::kDirectory},
-        {"photo.JPG", 0},
-        {"a.jpeg", 0},
-        {"a.jpg.bak", 0},
-        {"x.jpg", attr::kDirectory},
-        {"h.jpg", attr::kHidden},
-        {"s.jpg", attr::kSystem},
-        {"r.jpg", attr::kReadOnly}},
-       oserr::kSuccess},
+      {Path("*.jpg"), jpg, oserr::kSuccess},
+      {Path("*.JPG"), jpg, oserr::kSuccess},
+      {Path("*"), all, oserr::kSuccess},
+      {Path("*.*"), all, oserr::kSuccess},
       {Path("a.*"), {{"a.jpeg", 0}, {"a.jpg.bak", 0}}, oserr::kSuccess},
-      {Path("?.jpg"),
-       {{"x.jpg", attr::kDirectory},
-        {"h.jpg", attr::kHidden},
-        {"s.jpg", attr::kSystem},
-        {"r.jpg", attr::kReadOnly}},
-       oserr::kSuccess},
+      {Path("?.jpg"), oneLetter, oserr::kSuccess},
       {Path("photo.jpg"), {{"photo.JPG", 0}}, oserr::kSuccess},  // a plain name: that entry, as stored
       {Path("*.png"), {}, oserr::kFileNotFound},
       {Path("Missing\\*.jpg"), {}, oserr::kPathNotFound},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.pattern);
+  for (const auto& [pattern, entries, expectedError] : cases) {
+    SCOPED_TRACE(pattern);
     std::uint32_t error = 0;
-    EXPECT_EQ(Found(c.pattern, &error), c.entries);
-    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(Found(pattern, &error), entries);
+    EXPECT_EQ(error, expectedError);
   }
   // A relative pattern reads against the current directory.
   ASSERT_EQ(os().SetCurrentDirectory(root_), oserr::kSuccess);
-  EXPECT_EQ(Found("*.jpeg"), (std::map<std::string, std::uint32_t>{{"a.jpeg", 0}}));
-  EXPECT_EQ(Found("x.jpg\\*"),
-            (std::map<std::string, std::uint32_t>{{".", attr::kDirectory}, {"..", attr::kDirectory}}));
+  EXPECT_EQ(Found("*.jpeg"), (Entries{{"a.jpeg", 0}}));
+  EXPECT_EQ(Found("x.jpg\\*"), (Entries{{".", attr::kDirectory}, {"..", attr::kDirectory}}));
 }
 
 TEST_F(OsContract, OpenFileErrors) {
@@ -516,13 +471,7 @@ TEST_F(OsContract, FileLengthsAndFreeSpace) {
 }
 
 TEST_F(OsContract, ComparisonsTheProgramDependsOn) {
-  struct Case {
-    std::string a;
-    std::string b;
-    int ignoringCase;
-    int caseSensitive;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<Comparison> rows = {
       {"a.jpg", "B.jpg", -1, -1},
       {"B.jpg", "c.jpg", -1, -1},
       {"img10.jpg", "img2.jpg", -1, -1},
@@ -535,13 +484,7 @@ TEST_F(OsContract, ComparisonsTheProgramDependsOn) {
       {"C:\\Pictures", "c:\\pictures", 0, 1},
       {"C:\\Pictures\\", "C:\\Pictures", 1, 1},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE("\"" + c.a + "\" vs \"" + c.b + "\"");
-    EXPECT_EQ(Sign(os().CompareTextIgnoreCase(c.a, c.b)), c.ignoringCase);
-    EXPECT_EQ(Sign(os().CompareTextIgnoreCase(c.b, c.a)), -c.ignoringCase);
-    EXPECT_EQ(Sign(os().CompareTextCaseSensitive(c.a, c.b)), c.caseSensitive);
-    EXPECT_EQ(Sign(os().SortKeyIgnoreCase(c.a).compare(os().SortKeyIgnoreCase(c.b))), c.ignoringCase);
-  }
+  ExpectComparisons(os(), rows);
 }
 
 // Names the code page spells, ASCII and Latin-1 (as the ANSI code page of the
@@ -684,22 +627,13 @@ TEST_F(OsContract, ASharedReadingAnswersAsThePlatformDoes) {
 }
 
 TEST_F(OsContract, LetterCaseOfAscii) {
-  struct Case {
-    std::string text;
-    std::string lower;
-    std::string upper;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<LetterCase> rows = {
       {"Pix_Rn.JPG", "pix_rn.jpg", "PIX_RN.JPG"},
       {"c: [SYSTEM]", "c: [system]", "C: [SYSTEM]"},
       {"\\\\Server\\Pics 2", "\\\\server\\pics 2", "\\\\SERVER\\PICS 2"},
       {"", "", ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(os().LowerCase(c.text), c.lower);
-    EXPECT_EQ(os().UpperCase(c.text), c.upper);
-  }
+  ExpectLetterCase(os(), rows);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "contract/Stage.h"
 #include "settings/Errors.h"
 #include "settings/SettingsFile.h"
+#include "support/Checks.h"
 #include "support/FaultyOs.h"
 
 namespace pix::test {
@@ -34,18 +35,6 @@ class SettingsFileContract : public ::testing::Test {
       if (entry.name != "." && entry.name != "..") names.push_back(entry.name);
     std::sort(names.begin(), names.end());
     return names;
-  }
-
-  // Runs `action`, which must raise EInOutError with this code and message.
-  static void ExpectInOutError(const std::function<void()>& action, std::uint32_t code,
-                               const std::string& message) {
-    try {
-      action();
-      ADD_FAILURE() << "no error raised";
-    } catch (const EInOutError& e) {
-      EXPECT_EQ(e.ErrorCode(), code);
-      EXPECT_EQ(e.Message(), message);
-    }
   }
 
   std::unique_ptr<Stage> stage_ = MakeStage();

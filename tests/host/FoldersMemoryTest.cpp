@@ -10,6 +10,7 @@
 #include "core/PictureFolder.h"
 #include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
+#include "support/Checks.h"
 #include "widgets/DirectoryListBox.h"
 
 namespace pix::test {
@@ -17,18 +18,24 @@ namespace {
 
 // a: removable without a medium, c: fixed "SYSTEM", d: optical without a
 // disc, z: the network share \\server\pics.
-void StageFourDrives(MemoryOs& os) {
-  os.AddDrive('a', DriveType::Removable);
-  os.SetDriveReady('a', false);
-  os.AddDrive('c', DriveType::Fixed, "SYSTEM");
-  os.AddDrive('d', DriveType::CdRom);
-  os.SetDriveReady('d', false);
-  os.AddShare("\\\\server\\pics", "PICS");
-  os.AddNetworkDrive('z', "\\\\server\\pics");
-  os.MakeDirectory("C:\\Tools");
-  os.MakeDirectory("Z:\\summer");
-  ASSERT_EQ(os.SetCurrentDirectory("C:\\Tools"), oserr::kSuccess);
-}
+class FourDrives : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    os.AddDrive('a', DriveType::Removable);
+    os.SetDriveReady('a', false);
+    os.AddDrive('c', DriveType::Fixed, "SYSTEM");
+    os.AddDrive('d', DriveType::CdRom);
+    os.SetDriveReady('d', false);
+    os.AddShare("\\\\server\\pics", "PICS");
+    os.AddNetworkDrive('z', "\\\\server\\pics");
+    os.MakeDirectory("C:\\Tools");
+    os.MakeDirectory("Z:\\summer");
+    ASSERT_EQ(os.SetCurrentDirectory("C:\\Tools"), oserr::kSuccess);
+  }
+  MemoryOs os;
+};
+using DriveListTest = FourDrives;
+using FolderListMemoryTest = FourDrives;
 
 std::vector<std::string> Items(DriveList& list) {
   std::vector<std::string> items;
@@ -46,27 +53,23 @@ std::vector<std::string> Items(TDirectoryListBox& list) {
   return items;
 }
 
-TEST(DriveListTest, ItemTextsAndTheStartingDrive) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(DriveListTest, ItemTextsAndTheStartingDrive) {
   DriveList drives(os);
   EXPECT_EQ(Items(drives), (std::vector<std::string>{"a:", "c: [system]", "d: []", "z: \\\\server\\pics"}));
   EXPECT_EQ(drives.Text(), "c: [system]") << "the drive of the current directory is selected";
   EXPECT_EQ(os.CriticalErrorPrompts(), 0u) << "no drive asked for a medium";
 }
 
-TEST(DriveListTest, DrivesOfUnknownTypeGetNoItem) {
-  MemoryOs os;
-  os.AddDrive('c', DriveType::Fixed, "SYSTEM");
-  os.AddDrive('e', DriveType::Unknown);
-  os.AddDrive('r', DriveType::RamDisk, "Scratch");
-  DriveList drives(os);
+TEST_F(DriveListTest, DrivesOfUnknownTypeGetNoItem) {
+  MemoryOs bare;
+  bare.AddDrive('c', DriveType::Fixed, "SYSTEM");
+  bare.AddDrive('e', DriveType::Unknown);
+  bare.AddDrive('r', DriveType::RamDisk, "Scratch");
+  DriveList drives(bare);
   EXPECT_EQ(Items(drives), (std::vector<std::string>{"c: [system]", "r: [scratch]"}));
 }
 
-TEST(DriveListTest, TheDrivesAreAskedOnlyAtTheirFirstUse) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(DriveListTest, TheDrivesAreAskedOnlyAtTheirFirstUse) {
   DriveList drives(os);
   // The current directory moves on; the list still starts on its drive.
   ASSERT_EQ(os.SetCurrentDirectory("Z:\\summer"), oserr::kSuccess);
@@ -77,9 +80,7 @@ TEST(DriveListTest, TheDrivesAreAskedOnlyAtTheirFirstUse) {
   EXPECT_EQ(drives.Count(), 5) << "and only once";
 }
 
-TEST(DriveListTest, SelectionOutsideTheItemsSelectsNone) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(DriveListTest, SelectionOutsideTheItemsSelectsNone) {
   DriveList drives(os);
   for (const int index : {-1, 4, 99}) {
     drives.Select(index);
@@ -91,9 +92,7 @@ TEST(DriveListTest, SelectionOutsideTheItemsSelectsNone) {
   EXPECT_THROW(drives.Item(4), EStringListError);
 }
 
-TEST(DriveListTest, VolumeQueriesRunWithCriticalErrorsOffAndRestoreTheMode) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(DriveListTest, VolumeQueriesRunWithCriticalErrorsOffAndRestoreTheMode) {
   os.SetErrorMode(0x8000);
   DriveList drives(os);
   EXPECT_EQ(drives.Item(2), "d: []");  // not ready: the query fails
@@ -105,17 +104,13 @@ TEST(DriveListTest, VolumeQueriesRunWithCriticalErrorsOffAndRestoreTheMode) {
   EXPECT_EQ(os.CriticalErrorPrompts(), 0u);
 }
 
-TEST(DriveListTest, NetworkShareFallsBackToTheVolumeLabel) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(DriveListTest, NetworkShareFallsBackToTheVolumeLabel) {
   os.SetConnectionError('z', 1222);
   DriveList drives(os);
   EXPECT_EQ(drives.Item(3), "z: [pics]");
 }
 
-TEST(DriveListTest, MovingToTheNextDriveTriesEachColonOfItsText) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(DriveListTest, MovingToTheNextDriveTriesEachColonOfItsText) {
   DriveList drives(os);
   std::vector<std::string> attempts;
   std::vector<std::string> refused = {"d:\\", "a:\\"};
@@ -148,9 +143,7 @@ TEST(DriveListTest, MovingToTheNextDriveTriesEachColonOfItsText) {
   EXPECT_EQ(attempts, (std::vector<std::string>{"y:\\", "y:\\:: \\\\h:\\", "y:\\:: \\\\h:\\::st\\s:\\"}));
 }
 
-TEST(FolderListMemoryTest, AnotherDriveGoesThroughItsRememberedFolderWithOneRebuild) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(FolderListMemoryTest, AnotherDriveGoesThroughItsRememberedFolderWithOneRebuild) {
   os.AddDrive('e', DriveType::Fixed, "DATA");
   os.MakeDirectory("E:\\Photos\\Old");
   os.MakeDirectory("E:\\Work");
@@ -170,9 +163,7 @@ TEST(FolderListMemoryTest, AnotherDriveGoesThroughItsRememberedFolderWithOneRebu
   EXPECT_EQ(list.FolderPath(), "E:\\Work");
 }
 
-TEST(FolderListMemoryTest, DriveFailuresLeaveTheListAsItWas) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(FolderListMemoryTest, DriveFailuresLeaveTheListAsItWas) {
   TDirectoryListBox list(os);
   const std::vector<std::string> before = Items(list);
   for (const char* path : {"d:\\", "a:\\", "q:\\"}) {
@@ -181,12 +172,7 @@ TEST(FolderListMemoryTest, DriveFailuresLeaveTheListAsItWas) {
     EXPECT_EQ(list.FolderPath(), "C:\\Tools");
     EXPECT_EQ(Items(list), before);
   }
-  try {
-    list.SetFolderPath("d:\\");
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.ErrorCode(), oserr::kNotReady);
-    EXPECT_EQ(error.Message(), "I/O error 21");
-  }
+  ExpectInOutError([&] { list.SetFolderPath("d:\\"); }, oserr::kNotReady, "I/O error 21");
 
   // The root of the drive it stands on, in lower case: it stays on the drive.
   list.SetFolderPath("c:\\");
@@ -195,9 +181,7 @@ TEST(FolderListMemoryTest, DriveFailuresLeaveTheListAsItWas) {
   EXPECT_EQ(list.CurrentIndex(), 0);
 }
 
-TEST(FolderListMemoryTest, NetworkPaths) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(FolderListMemoryTest, NetworkPaths) {
   os.MakeDirectory("\\\\server\\pics\\summer\\beach\\rocks");
   TDirectoryListBox list(os);
   list.SetFolderPath("\\\\server\\pics\\summer\\beach");
@@ -210,9 +194,7 @@ TEST(FolderListMemoryTest, NetworkPaths) {
   EXPECT_EQ(list.ItemIndent(3), 14);
 }
 
-TEST(FolderListMemoryTest, NamesAreDrawnLowerCasedWhereTheVolumeKeepsNoCase) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(FolderListMemoryTest, NamesAreDrawnLowerCasedWhereTheVolumeKeepsNoCase) {
   os.AddDrive('f', DriveType::Removable, "", 0);
   os.MakeDirectory("F:\\DCIM\\CAMERA");
   TDirectoryListBox list(os);
@@ -227,9 +209,7 @@ TEST(FolderListMemoryTest, NamesAreDrawnLowerCasedWhereTheVolumeKeepsNoCase) {
   EXPECT_EQ(list.ItemDisplayText(1), "Tools");
 }
 
-TEST(FolderListMemoryTest, TypingFindsItemsAndStartsAgainAfterAPause) {
-  MemoryOs os;
-  StageFourDrives(os);
+TEST_F(FolderListMemoryTest, TypingFindsItemsAndStartsAgainAfterAPause) {
   for (const char* name : {"Beach", "Berlin", "bikes", "City"})
     os.MakeDirectory(std::string("C:\\Tools\\") + name);
   TDirectoryListBox list(os);

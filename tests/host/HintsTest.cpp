@@ -5,6 +5,7 @@
 
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -126,163 +127,64 @@ TEST_F(MainWindowHints, LogoHasATextButTakesTheWindowsSettingAndShowsNone) {
   EXPECT_EQ(HintTextFor(&form.aboutButton), "Информация об авторе.");
 }
 
-// One step of a hint scenario and what the screen shows after it.
-enum class Op { Move, Wait, Cancel, Activate, Deactivate };
-struct Step {
-  Op op;
-  const char* control = "";     // for Move: the control under the cursor, "" for none
-  unsigned ms = 0;              // for Wait
-  const char* shown = nullptr;  // the hint on the screen afterwards, nullptr for none
-};
-struct Scenario {
-  const char* name;
-  std::vector<Step> steps;
-};
-
-const char* const kHelpHint = "Справка.";
-const char* const kMinimizeHint = "Свернуть программу.";
-
-const std::vector<Scenario> kScenarios = {
-    {"the first hint waits 500 ms",
-     {{Op::Activate}, {Op::Move, "helpButton"}, {Op::Wait, "", 499}, {Op::Wait, "", 1, kHelpHint}}},
+// A hint scenario, a step a word: "on" and "off" activate and deactivate the
+// program, "cancel" is a key or button press, "@name" moves the cursor over
+// that control ("@" alone: off the program's windows) and a number lets that
+// many ms pass. "=name" after a step: that control's hint is on the screen
+// afterwards; without it none is.
+const std::pair<const char*, const char*> kScenarios[] = {
+    {"the first hint waits 500 ms", "on @helpButton 499 1=helpButton"},
     {"moving within the control restarts neither pause",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 300},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 200, kHelpHint},
-      {Op::Wait, "", 2000, kHelpHint},
-      {Op::Move, "helpButton", 0, kHelpHint},
-      {Op::Wait, "", 499, kHelpHint},
-      {Op::Wait, "", 1}}},
+     "on @helpButton 300 @helpButton 200=helpButton 2000=helpButton @helpButton=helpButton 499=helpButton 1"},
     {"a shown hint hides after 2500 ms and stays hidden on its control",
-     {{Op::Activate},
-      {Op::Move, "randomSwitch"},
-      {Op::Wait, "", 500, "Случайный выбор картинки."},
-      {Op::Wait, "", 2499, "Случайный выбор картинки."},
-      {Op::Wait, "", 1},
-      {Op::Move, "randomSwitch"},
-      {Op::Wait, "", 60000}}},
+     "on @randomSwitch 500=randomSwitch 2499=randomSwitch 1 @randomSwitch 60000"},
     {"straight from one hinted control to another shows the second at once",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 500, kHelpHint},
-      {Op::Move, "minimizeButton", 0, kMinimizeHint},
-      {Op::Move, "exitButton", 0, "Выход из программы."},
-      {Op::Wait, "", 2499, "Выход из программы."},
-      {Op::Wait, "", 1}}},
+     "on @helpButton 500=helpButton @minimizeButton=minimizeButton @exitButton=exitButton 2499=exitButton 1"},
     {"after a hint hid by time the next control's shows at once",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 3000},
-      {Op::Move, "minimizeButton", 0, kMinimizeHint}}},
+     "on @helpButton 3000 @minimizeButton=minimizeButton"},
     {"crossing bare skin cancels and the next hint waits again",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 500, kHelpHint},
-      {Op::Move, "background"},
-      {Op::Move, "minimizeButton"},
-      {Op::Wait, "", 499},
-      {Op::Wait, "", 1, kMinimizeHint}}},
+     "on @helpButton 500=helpButton @background @minimizeButton 499 1=minimizeButton"},
     {"crossing bare skin after the hint hid cancels too",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 3000},
-      {Op::Move, "background"},
-      {Op::Move, "minimizeButton"},
-      {Op::Wait, "", 499},
-      {Op::Wait, "", 1, kMinimizeHint}}},
+     "on @helpButton 3000 @background @minimizeButton 499 1=minimizeButton"},
     {"the aboutButton counts as a control without a hint",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 500, kHelpHint},
-      {Op::Move, "aboutButton"},
-      {Op::Wait, "", 5000},
-      {Op::Move, "minimizeButton"},
-      {Op::Wait, "", 499},
-      {Op::Wait, "", 1, kMinimizeHint}}},
-    {"leaving the program's windows cancels",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 500, kHelpHint},
-      {Op::Move, ""},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 499},
-      {Op::Wait, "", 1, kHelpHint}}},
+     "on @helpButton 500=helpButton @aboutButton 5000 @minimizeButton 499 1=minimizeButton"},
+    {"leaving the program's windows cancels", "on @helpButton 500=helpButton @ @helpButton 499 1=helpButton"},
     {"a pause moves to the next control while no hint has shown",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 300},
-      {Op::Move, "minimizeButton"},
-      {Op::Wait, "", 499},
-      {Op::Wait, "", 1, kMinimizeHint}}},
+     "on @helpButton 300 @minimizeButton 499 1=minimizeButton"},
     {"a key or button hides the hint and the same control waits again",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 500, kHelpHint},
-      {Op::Cancel},
-      {Op::Wait, "", 5000},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 499},
-      {Op::Wait, "", 1, kHelpHint}}},
-    {"a cancel during the pause stops it",
-     {{Op::Activate}, {Op::Move, "helpButton"}, {Op::Wait, "", 300}, {Op::Cancel}, {Op::Wait, "", 5000}}},
+     "on @helpButton 500=helpButton cancel 5000 @helpButton 499 1=helpButton"},
+    {"a cancel during the pause stops it", "on @helpButton 300 cancel 5000"},
     {"after a cancel the next control waits the full pause",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 500, kHelpHint},
-      {Op::Cancel},
-      {Op::Move, "minimizeButton"},
-      {Op::Wait, "", 499},
-      {Op::Wait, "", 1, kMinimizeHint}}},
+     "on @helpButton 500=helpButton cancel @minimizeButton 499 1=minimizeButton"},
     {"deactivation hides the hint and no hint shows while inactive",
-     {{Op::Activate},
-      {Op::Move, "helpButton"},
-      {Op::Wait, "", 500, kHelpHint},
-      {Op::Deactivate},
-      {Op::Move, "minimizeButton"},
-      {Op::Wait, "", 5000},
-      {Op::Activate},
-      {Op::Wait, "", 5000},
-      {Op::Move, "minimizeButton"},
-      {Op::Wait, "", 499},
-      {Op::Wait, "", 1, kMinimizeHint}}},
-    {"deactivation during the pause stops it",
-     {{Op::Activate}, {Op::Move, "helpButton"}, {Op::Wait, "", 300}, {Op::Deactivate}, {Op::Wait, "", 5000}}},
-    {"no hint before the program is active",
-     {{Op::Move, "helpButton"}, {Op::Wait, "", 5000}, {Op::Move, "minimizeButton"}, {Op::Wait, "", 5000}}},
-    {"the focus sink shows none", {{Op::Activate}, {Op::Move, "focusSink"}, {Op::Wait, "", 5000}}},
-    {"the folder list shows its hint",
-     {{Op::Activate}, {Op::Move, "folderList"}, {Op::Wait, "", 500, "Папка с картинками."}}},
+     "on @helpButton 500=helpButton off @minimizeButton 5000 on 5000 @minimizeButton 499 1=minimizeButton"},
+    {"deactivation during the pause stops it", "on @helpButton 300 off 5000"},
+    {"no hint before the program is active", "@helpButton 5000 @minimizeButton 5000"},
+    {"the focus sink shows none", "on @focusSink 5000"},
+    {"the folder list shows its hint", "on @folderList 500=folderList"},
 };
 
 TEST_F(MainWindowHints, TimingScenarios) {
-  for (const Scenario& scenario : kScenarios) {
-    SCOPED_TRACE(scenario.name);
+  for (const auto& [name, steps] : kScenarios) {
+    SCOPED_TRACE(name);
     Rig rig;
-    int stepNumber = 0;
-    for (const Step& step : scenario.steps) {
-      ++stepNumber;
-      switch (step.op) {
-        case Op::Move:
-          rig.hints.MouseMoved(Control(step.control), 100 + stepNumber, 200 + stepNumber);
-          break;
-        case Op::Wait:
-          rig.Advance(step.ms);
-          break;
-        case Op::Cancel:
-          rig.hints.CancelMessage();
-          break;
-        case Op::Activate:
-          rig.hints.ApplicationActivated(true);
-          break;
-        case Op::Deactivate:
-          rig.hints.ApplicationActivated(false);
-          break;
+    std::istringstream words(steps);
+    std::string word;
+    for (int n = 1; words >> word; ++n) {
+      const std::size_t eq = word.find('=');
+      const std::string step = word.substr(0, eq);
+      if (step == "on" || step == "off") {
+        rig.hints.ApplicationActivated(step == "on");
+      } else if (step == "cancel") {
+        rig.hints.CancelMessage();
+      } else if (step[0] == '@') {
+        rig.hints.MouseMoved(Control(step.substr(1)), 100 + n, 200 + n);
+      } else {
+        rig.Advance(static_cast<unsigned>(std::stoul(step)));
       }
-      const std::optional<std::string> expected =
-          step.shown ? std::optional<std::string>(step.shown) : std::nullopt;
-      EXPECT_EQ(rig.display.OnScreen(), expected) << "after step " << stepNumber;
+      const auto shown =
+          eq == std::string::npos ? std::nullopt : std::optional(kHintTexts.at(word.substr(eq + 1)));
+      EXPECT_EQ(rig.display.OnScreen(), shown) << "after step " << n << ", " << word;
     }
   }
 }
@@ -362,86 +264,55 @@ TEST(HintText, OnlyThePartBeforeTheFirstBarShows) {
   }
 }
 
+// Each case stages the tree in words "control.property=value": the hint's
+// text, show (ShowHint), parent (ParentShowHint) and enabled, 1 or 0.
 TEST(HintText, ShowHintAndTheTextComeFromTheParents) {
   struct Case {
     const char* name;
-    void (*stage)(Tree&);
+    const char* stage;
     const char* text;
     const char* owner;  // the control whose ShowHint is on, "" for none
   };
   const Case cases[] = {
-      {"nothing on", [](Tree&) {}, "", ""},
-      {"the child's own",
-       [](Tree& t) {
-         t.child.SetHint("Own");
-         t.child.SetShowHint(true);
-       },
-       "Own", "child"},
-      {"on by the parent, the child's own text",
-       [](Tree& t) {
-         t.panel.SetShowHint(true);
-         t.child.SetHint("Own");
-       },
-       "Own", "child"},
-      {"on by the parent, the parent's text",
-       [](Tree& t) {
-         t.panel.SetShowHint(true);
-         t.panel.SetHint("Panel");
-       },
-       "Panel", "child"},
-      {"on by the grandparent through the parent, the grandparent's text",
-       [](Tree& t) {
-         t.root.SetShowHint(true);
-         t.root.SetHint("Root|more");
-       },
+      {"nothing on", "", "", ""},
+      {"the child's own", "child.hint=Own child.show=1", "Own", "child"},
+      {"on by the parent, the child's own text", "panel.show=1 child.hint=Own", "Own", "child"},
+      {"on by the parent, the parent's text", "panel.show=1 panel.hint=Panel", "Panel", "child"},
+      {"on by the grandparent through the parent, the grandparent's text", "root.show=1 root.hint=Root|more",
        "Root", "child"},
-      {"the nearest parent's text wins",
-       [](Tree& t) {
-         t.root.SetShowHint(true);
-         t.root.SetHint("Root");
-         t.panel.SetHint("Panel");
-       },
-       "Panel", "child"},
+      {"the nearest parent's text wins", "root.show=1 root.hint=Root panel.hint=Panel", "Panel", "child"},
       {"the child turned off: the parent shows its hint",
-       [](Tree& t) {
-         t.panel.SetShowHint(true);
-         t.panel.SetHint("Panel");
-         t.child.SetHint("Own");
-         t.child.SetShowHint(false);
-       },
-       "Panel", "panel"},
+       "panel.show=1 panel.hint=Panel child.hint=Own child.show=0", "Panel", "panel"},
       {"the parent off, the child following it: the grandparent shows its own",
-       [](Tree& t) {
-         t.root.SetShowHint(true);
-         t.root.SetHint("Root");
-         t.panel.SetShowHint(false);
-         t.child.SetHint("Own");
-       },
-       "Root", "root"},
-      {"the child follows its parent again",
-       [](Tree& t) {
-         t.child.SetHint("Own");
-         t.child.SetShowHint(true);
-         t.child.SetParentShowHint(true);
-       },
-       "", ""},
-      {"a disabled control shows its hint",
-       [](Tree& t) {
-         t.child.SetHint("Own");
-         t.child.SetShowHint(true);
-         t.child.SetEnabled(false);
-       },
-       "Own", "child"},
-      {"on, but no text anywhere", [](Tree& t) { t.child.SetShowHint(true); }, "", "child"},
+       "root.show=1 root.hint=Root panel.show=0 child.hint=Own", "Root", "root"},
+      {"the child follows its parent again", "child.hint=Own child.show=1 child.parent=1", "", ""},
+      {"a disabled control shows its hint", "child.hint=Own child.show=1 child.enabled=0", "Own", "child"},
+      {"on, but no text anywhere", "child.show=1", "", "child"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Tree tree;
-    c.stage(tree);
-    const std::map<std::string, const TControl*> byName = {
+    const std::map<std::string, TControl*> byName = {
         {"", nullptr}, {"root", &tree.root}, {"panel", &tree.panel}, {"child", &tree.child}};
+    std::istringstream words(c.stage);
+    for (std::string word; words >> word;) {
+      const std::size_t dot = word.find('.'), eq = word.find('=');
+      TControl& control = *byName.at(word.substr(0, dot));
+      const std::string property = word.substr(dot + 1, eq - dot - 1), value = word.substr(eq + 1);
+      if (property == "hint") {
+        control.SetHint(value);
+      } else if (property == "show") {
+        control.SetShowHint(value == "1");
+      } else if (property == "parent") {
+        control.SetParentShowHint(value == "1");
+      } else {
+        ASSERT_EQ(property, "enabled");
+        control.SetEnabled(value == "1");
+      }
+    }
     const TControl* owner = &tree.root;
-    EXPECT_EQ(HintTextFor(&tree.child, &owner), c.text) << c.name;
-    EXPECT_EQ(owner, byName.at(c.owner)) << c.name;
+    EXPECT_EQ(HintTextFor(&tree.child, &owner), c.text);
+    EXPECT_EQ(owner, byName.at(c.owner));
   }
 }
 

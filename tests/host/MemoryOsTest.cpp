@@ -10,12 +10,10 @@
 #include <string>
 #include <vector>
 
-namespace pix {
-namespace {
+#include "support/Checks.h"
 
-int Sign(int value) {
-  return (value > 0) - (value < 0);
-}
+namespace pix::test {
+namespace {
 
 std::vector<std::string> Names(const OsResult<std::vector<DirEntry>>& found) {
   std::vector<std::string> names;
@@ -215,12 +213,7 @@ TEST_F(MemoryOsTest, ErrorModeIsRecordedAndTheOldOneGivenBack) {
 
 TEST_F(MemoryOsTest, DriveRelativePathsAndRememberedFolders) {
   os.MakeDirectory("D:\\Album\\2019");
-  struct Step {
-    std::string set;  // empty: only look
-    std::uint32_t error;
-    std::string current;
-  };
-  const std::vector<Step> steps = {
+  const std::vector<DirectoryStep> rows = {
       {"D:", oserr::kSuccess, "D:\\"},  // nothing remembered: the root
       {"C:\\Pictures", oserr::kSuccess, "C:\\Pictures"},
       {"d:Album", oserr::kSuccess, "d:\\Album"},  // from the root, the letter as typed
@@ -231,14 +224,10 @@ TEST_F(MemoryOsTest, DriveRelativePathsAndRememberedFolders) {
       {"C:Pictures\\Sub", oserr::kSuccess, "C:\\Pictures\\Sub"},
       {"C:..", oserr::kSuccess, "C:\\Pictures"},  // on C: itself, against the current directory
   };
-  for (const auto& s : steps) {
-    SCOPED_TRACE(s.set);
-    EXPECT_EQ(os.SetCurrentDirectory(s.set), s.error);
-    EXPECT_EQ(os.GetCurrentDirectory(), s.current);
-  }
+  ExpectDirectorySteps(os, rows);
 
   os.SetRememberedDirectory('D', "D:\\Album");
-  const std::vector<Step> remembered = {
+  const std::vector<DirectoryStep> remembered = {
       {"D:", oserr::kSuccess, "D:\\Album"},
       {"D:2019", oserr::kSuccess, "D:\\Album\\2019"},
       {"C:\\", oserr::kSuccess, "C:\\"},
@@ -248,11 +237,7 @@ TEST_F(MemoryOsTest, DriveRelativePathsAndRememberedFolders) {
       {"C:\\", oserr::kSuccess, "C:\\"},
       {"D:..", oserr::kSuccess, "D:\\"},
   };
-  for (const auto& s : remembered) {
-    SCOPED_TRACE(s.set);
-    EXPECT_EQ(os.SetCurrentDirectory(s.set), s.error);
-    EXPECT_EQ(os.GetCurrentDirectory(), s.current);
-  }
+  ExpectDirectorySteps(os, remembered);
 
   // A remembered folder that is gone fails like any missing folder.
   os.SetRememberedDirectory('C', "C:\\Gone");
@@ -263,12 +248,7 @@ TEST_F(MemoryOsTest, DriveRelativePathsAndRememberedFolders) {
 }
 
 TEST_F(MemoryOsTest, FullPathRulesOfTheCurrentDirectory) {
-  struct Case {
-    std::string set;
-    std::uint32_t error;
-    std::string current;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<DirectoryStep> rows = {
       {"C:/Pictures/Sub", oserr::kSuccess, "C:\\Pictures\\Sub"},
       {"C:\\Pictures.\\Sub", oserr::kSuccess, "C:\\Pictures\\Sub"},      // one dot off an inner name
       {"C:\\Pictures\\Sub. . .", oserr::kSuccess, "C:\\Pictures\\Sub"},  // dots and blanks off the last
@@ -281,11 +261,7 @@ TEST_F(MemoryOsTest, FullPathRulesOfTheCurrentDirectory) {
       {"", oserr::kInvalidName, "C:\\Pictures"},
       {"\\\\?\\C:\\Pictures", oserr::kInvalidName, "C:\\Pictures"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.set);
-    EXPECT_EQ(os.SetCurrentDirectory(c.set), c.error);
-    EXPECT_EQ(os.GetCurrentDirectory(), c.current);
-  }
+  ExpectDirectorySteps(os, rows);
 }
 
 TEST_F(MemoryOsTest, EnumerationKeepsCreationOrder) {
@@ -548,15 +524,9 @@ TEST_F(MemoryOsTest, ShellExecuteIsRecorded) {
   EXPECT_EQ(first.showCommand, 1);
 }
 
+// Signs as the platform's comparison gives them for the English locale.
 TEST_F(MemoryOsTest, CollationOfTheDefaultLocale) {
-  struct Case {
-    std::string a;
-    std::string b;
-    int ignoringCase;
-    int caseSensitive;
-  };
-  // Signs as the platform's comparison gives them for the English locale.
-  const std::vector<Case> cases = {
+  const std::vector<Comparison> rows = {
       {"a.jpg", "B.jpg", -1, -1},
       {"B.jpg", "c.jpg", -1, -1},
       {"img10.jpg", "img2.jpg", -1, -1},
@@ -595,15 +565,7 @@ TEST_F(MemoryOsTest, CollationOfTheDefaultLocale) {
       {"\xB2", "3", -1, -1},
       {"a\x01", "a", 1, 1},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE("\"" + c.a + "\" vs \"" + c.b + "\"");
-    EXPECT_EQ(Sign(os.CompareTextIgnoreCase(c.a, c.b)), c.ignoringCase);
-    EXPECT_EQ(Sign(os.CompareTextIgnoreCase(c.b, c.a)), -c.ignoringCase);
-    EXPECT_EQ(Sign(os.CompareTextCaseSensitive(c.a, c.b)), c.caseSensitive);
-    EXPECT_EQ(Sign(os.CompareTextCaseSensitive(c.b, c.a)), -c.caseSensitive);
-    const int keys = Sign(os.SortKeyIgnoreCase(c.a).compare(os.SortKeyIgnoreCase(c.b)));
-    EXPECT_EQ(keys, c.ignoringCase) << "the sort key orders as the comparison";
-  }
+  ExpectComparisons(os, rows);
 }
 
 TEST_F(MemoryOsTest, SortKeysSortAListLikeTheComparison) {
@@ -624,12 +586,7 @@ TEST_F(MemoryOsTest, SortKeysSortAListLikeTheComparison) {
 }
 
 TEST_F(MemoryOsTest, LetterCaseOfCodePage1252) {
-  struct Case {
-    std::string text;
-    std::string lower;
-    std::string upper;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<LetterCase> rows = {
       {"Pix_Rn.JPG", "pix_rn.jpg", "PIX_RN.JPG"},
       {"SYSTEM", "system", "SYSTEM"},
       {"\\\\Server\\Pics", "\\\\server\\pics", "\\\\SERVER\\PICS"},
@@ -638,12 +595,8 @@ TEST_F(MemoryOsTest, LetterCaseOfCodePage1252) {
       {"\xDF\xB5\xD7\xF7", "\xDF\xB5\xD7\xF7", "\xDF\xB5\xD7\xF7"},
       {"", "", ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(os.LowerCase(c.text), c.lower);
-    EXPECT_EQ(os.UpperCase(c.text), c.upper);
-  }
+  ExpectLetterCase(os, rows);
 }
 
 }  // namespace
-}  // namespace pix
+}  // namespace pix::test

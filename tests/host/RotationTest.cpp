@@ -284,45 +284,31 @@ TEST_F(RotationTest, InstallationNeverLosesTheOldPicture) {
   struct Case {
     std::string what;
     std::string source;
-    // Breaks something before the installation; gives a hold to keep while it runs.
-    std::function<std::shared_ptr<void>(MemoryOs&)> fault;
+    std::function<void(MemoryOs&)> fault;  // breaks something before the installation
+    const char* held;                      // a file another program holds meanwhile, or nullptr
     InstallOutcome outcome;
     std::string after;  // what Pix_Rn.jpg holds afterwards
   };
-  const auto none = [](MemoryOs&) { return std::shared_ptr<void>(); };
+  const auto none = [](MemoryOs&) {};
+  const std::string a = "C:\\Pics\\a.jpg";
   const std::vector<Case> cases = {
-      {"a picture", "C:\\Pics\\a.jpg", none, InstallOutcome::Installed, "JPEG a.jpg"},
-      {"no picture chosen", "", none, InstallOutcome::Nothing, "old picture"},
-      {"the picture vanished", "C:\\Pics\\a.jpg",
-       [](MemoryOs& m) {
-         m.Remove("C:\\Pics\\a.jpg");
-         return std::shared_ptr<void>();
-       },
-       InstallOutcome::Nothing, "old picture"},
-      {"the picture is held open", "C:\\Pics\\a.jpg",
-       [](MemoryOs& m) { return m.HoldOpen("C:\\Pics\\a.jpg"); }, InstallOutcome::Kept, "old picture"},
-      {"Pix_Rn.jpg is held open", "C:\\Pics\\a.jpg", [](MemoryOs& m) { return m.HoldOpen(kTarget); },
-       InstallOutcome::Kept, "old picture"},
-      {"Pix_Rn.jpg is read-only", "C:\\Pics\\a.jpg",
-       [](MemoryOs& m) {
-         m.SetAttributes(kTarget, attr::kReadOnly);
-         return std::shared_ptr<void>();
-       },
+      {"a picture", a, none, nullptr, InstallOutcome::Installed, "JPEG a.jpg"},
+      {"no picture chosen", "", none, nullptr, InstallOutcome::Nothing, "old picture"},
+      {"the picture vanished", a, [&](MemoryOs& m) { m.Remove(a); }, nullptr, InstallOutcome::Nothing,
+       "old picture"},
+      {"the picture is held open", a, none, a.c_str(), InstallOutcome::Kept, "old picture"},
+      {"Pix_Rn.jpg is held open", a, none, kTarget, InstallOutcome::Kept, "old picture"},
+      {"Pix_Rn.jpg is read-only", a, [](MemoryOs& m) { m.SetAttributes(kTarget, attr::kReadOnly); }, nullptr,
        InstallOutcome::Kept, "old picture"},
       // Only the one file was granted: it is overwritten in place.
-      {"the Windows directory takes no new file", "C:\\Pics\\a.jpg",
-       [](MemoryOs& m) {
-         m.RefuseNewFiles("C:\\windows");
-         return std::shared_ptr<void>();
-       },
-       InstallOutcome::Installed, "JPEG a.jpg"},
-      {"the write in place fails", "C:\\Pics\\a.jpg",
+      {"the Windows directory takes no new file", a, [](MemoryOs& m) { m.RefuseNewFiles("C:\\windows"); },
+       nullptr, InstallOutcome::Installed, "JPEG a.jpg"},
+      {"the write in place fails", a,
        [](MemoryOs& m) {
          m.RefuseNewFiles("C:\\windows");
          m.FailWrite(1, oserr::kWriteFault);
-         return std::shared_ptr<void>();
        },
-       InstallOutcome::Damaged, "old picture"},
+       nullptr, InstallOutcome::Damaged, "old picture"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -330,7 +316,8 @@ TEST_F(RotationTest, InstallationNeverLosesTheOldPicture) {
     Folder("C:\\Pics", {"a.jpg"});
     if (os.Exists(kTarget)) os.Remove(kTarget);
     os.WriteFileContents(kTarget, "old picture");
-    const std::shared_ptr<void> hold = c.fault(os);
+    c.fault(os);
+    const std::shared_ptr<void> hold = c.held ? os.HoldOpen(c.held) : nullptr;
     EXPECT_EQ(InstallPicture(os, os.AnsiToWide(c.source)), c.outcome);
     EXPECT_EQ(os.ReadFileContents(kTarget), c.after);
     EXPECT_TRUE(LeftBeside(os).empty()) << "nothing is left beside it";

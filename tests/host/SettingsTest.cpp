@@ -10,8 +10,9 @@
 #include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
 #include "settings/SettingsFile.h"
+#include "support/Checks.h"
 
-namespace pix {
+namespace pix::test {
 namespace {
 
 // An open file that serves fixed bytes and can fail a read or the close.
@@ -154,12 +155,7 @@ TEST(TextFileReader, LinesUpToTheBoundReadWholeAndLongerOnesEndTheReading) {
       EXPECT_EQ(reader.ReadLine(), "120");
       continue;
     }
-    try {
-      reader.ReadLine();
-      FAIL() << "no error for a line past the bound";
-    } catch (const EInOutError& error) {
-      EXPECT_EQ(error.ErrorCode(), 122u);
-    }
+    ExpectInOutError([&] { reader.ReadLine(); }, 122u);
     // The reader stopped within a chunk of the bound, whatever the line's length.
     EXPECT_LE(static_cast<std::size_t>(log->reads), kBound / c.chunkSize + 2);
   }
@@ -203,13 +199,7 @@ TEST(TextFileReader, ReadFailureRaisesItsCode) {
     TextFileReader reader(std::move(file), 4);
     for (std::size_t i = 0; i < c.goodLines; ++i)
       EXPECT_EQ(reader.ReadLine(), "abc");
-    try {
-      reader.ReadLine();
-      ADD_FAILURE() << "no error raised";
-    } catch (const EInOutError& e) {
-      EXPECT_EQ(e.ErrorCode(), oserr::kNotReady);
-      EXPECT_EQ(e.Message(), "I/O error 21");
-    }
+    ExpectInOutError([&] { reader.ReadLine(); }, oserr::kNotReady, "I/O error 21");
   }
 }
 
@@ -232,12 +222,7 @@ TEST(TextFileReader, ClosesOnceAndReportsCloseFailure) {
     auto file = std::make_unique<BytesFile>("x\n", log);
     file->FailClose(oserr::kWriteFault);
     TextFileReader reader(std::move(file));
-    try {
-      reader.Close();
-      ADD_FAILURE() << "no error raised";
-    } catch (const EInOutError& e) {
-      EXPECT_EQ(e.ErrorCode(), oserr::kWriteFault);
-    }
+    ExpectInOutError([&] { reader.Close(); }, oserr::kWriteFault);
     EXPECT_EQ(log->closes, 1);
   }
 }
@@ -335,12 +320,7 @@ TEST_F(SettingsOnMemory, FailuresLeaveNoFileOpen) {
     SCOPED_TRACE(c.name);
     os_.WriteFileContents(path_, "old\r\n");
     c.arm(os_);
-    try {
-      WriteSettingsLines(os_, path_, {"a", "b", "c", "d"});
-      ADD_FAILURE() << "no error raised";
-    } catch (const EInOutError& e) {
-      EXPECT_EQ(e.ErrorCode(), c.code);
-    }
+    ExpectInOutError([&] { WriteSettingsLines(os_, path_, {"a", "b", "c", "d"}); }, c.code);
     os_.ClearFaults();
     EXPECT_EQ(os_.OpenFileCount(), 0u);
     EXPECT_EQ(os_.ReadFileContents(path_), "old\r\n");
@@ -361,13 +341,11 @@ TEST_F(SettingsOnMemory, FolderRefusingNewFiles) {
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{"Pix_rn.dat"});
 
   os_.Remove(path_);
-  try {
-    WriteSettingsLines(os_, path_, {"C:\\", "50", "0", "-1"});
-    ADD_FAILURE() << "no error raised";
-  } catch (const EInOutError& e) {
-    EXPECT_EQ(e.ErrorCode(), oserr::kAccessDenied);
-    EXPECT_EQ(e.Message(), "File access denied");
-  }
+  ExpectInOutError(
+      [&] {
+        WriteSettingsLines(os_, path_, {"C:\\", "50", "0", "-1"});
+      },
+      oserr::kAccessDenied, "File access denied");
   EXPECT_TRUE(FolderEntries().empty());
   EXPECT_EQ(os_.OpenFileCount(), 0u);
 }
@@ -445,4 +423,4 @@ TEST(Errors, ErrorBoxText) {
 }
 
 }  // namespace
-}  // namespace pix
+}  // namespace pix::test

@@ -21,6 +21,9 @@
 
 namespace pix::test {
 
+// Forwards a call to the inner machine through the gate, under its own name.
+#define PIX_PASS(call, ...) Pass(#call, [&] { return inner_.call(__VA_ARGS__); })
+
 class FaultyOs final : public Os {
  public:
   explicit FaultyOs(Os& inner) : inner_(inner), state_(std::make_shared<State>()) {}
@@ -81,9 +84,7 @@ class FaultyOs final : public Os {
     shortNames_[name] = shortName;
   }
 
-  std::string ModuleFileName() override {
-    return Pass("ModuleFileName", [&] { return inner_.ModuleFileName(); });
-  }
+  std::string ModuleFileName() override { return PIX_PASS(ModuleFileName); }
   OsResult<std::unique_ptr<OsFile>> OpenFile(const std::string& path, OpenMode mode) override {
     return Pass("OpenFile", [&] {
       if (auto refused = RefusedOpen(mode)) return std::move(*refused);
@@ -96,11 +97,9 @@ class FaultyOs final : public Os {
       return Faulty(inner_.OpenFileForReadingWide(path));
     });
   }
-  std::string GetCurrentDirectory() override {
-    return Pass("GetCurrentDirectory", [&] { return inner_.GetCurrentDirectory(); });
-  }
+  std::string GetCurrentDirectory() override { return PIX_PASS(GetCurrentDirectory); }
   std::uint32_t SetCurrentDirectory(const std::string& path) override {
-    return Pass("SetCurrentDirectory", [&] { return inner_.SetCurrentDirectory(path); });
+    return PIX_PASS(SetCurrentDirectory, path);
   }
   OsResult<std::vector<DirEntry>> FindFiles(const std::string& pattern) override {
     return Pass("FindFiles", [&] {
@@ -121,70 +120,48 @@ class FaultyOs final : public Os {
     });
   }
   OsResult<std::uint32_t> GetFileAttributes(const std::string& path) override {
-    return Pass("GetFileAttributes", [&] { return inner_.GetFileAttributes(path); });
+    return PIX_PASS(GetFileAttributes, path);
   }
   OsResult<std::uint32_t> GetFileAttributesWide(const std::wstring& path) override {
-    return Pass("GetFileAttributesWide", [&] { return inner_.GetFileAttributesWide(path); });
+    return PIX_PASS(GetFileAttributesWide, path);
   }
   std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
-    return Pass("SetFileAttributes", [&] { return inner_.SetFileAttributes(path, attributes); });
+    return PIX_PASS(SetFileAttributes, path, attributes);
   }
-  std::uint32_t GetLogicalDrives() override {
-    return Pass("GetLogicalDrives", [&] { return inner_.GetLogicalDrives(); });
-  }
-  DriveType GetDriveType(const std::string& root) override {
-    return Pass("GetDriveType", [&] { return inner_.GetDriveType(root); });
-  }
+  std::uint32_t GetLogicalDrives() override { return PIX_PASS(GetLogicalDrives); }
+  DriveType GetDriveType(const std::string& root) override { return PIX_PASS(GetDriveType, root); }
   OsResult<VolumeInfo> GetVolumeInformation(const std::string& root) override {
-    return Pass("GetVolumeInformation", [&] { return inner_.GetVolumeInformation(root); });
+    return PIX_PASS(GetVolumeInformation, root);
   }
   OsResult<std::string> GetNetworkConnection(const std::string& localName) override {
-    return Pass("GetNetworkConnection", [&] { return inner_.GetNetworkConnection(localName); });
+    return PIX_PASS(GetNetworkConnection, localName);
   }
-  std::uint32_t SetErrorMode(std::uint32_t mode) override {
-    return Pass("SetErrorMode", [&] { return inner_.SetErrorMode(mode); });
-  }
+  std::uint32_t SetErrorMode(std::uint32_t mode) override { return PIX_PASS(SetErrorMode, mode); }
   int CompareTextIgnoreCase(const std::string& a, const std::string& b) override {
-    return Pass("CompareTextIgnoreCase", [&] { return inner_.CompareTextIgnoreCase(a, b); });
+    return PIX_PASS(CompareTextIgnoreCase, a, b);
   }
   int CompareTextCaseSensitive(const std::string& a, const std::string& b) override {
-    return Pass("CompareTextCaseSensitive", [&] { return inner_.CompareTextCaseSensitive(a, b); });
+    return PIX_PASS(CompareTextCaseSensitive, a, b);
   }
   std::string SortKeyIgnoreCase(const std::string& text) override {
-    return Pass("SortKeyIgnoreCase", [&] { return inner_.SortKeyIgnoreCase(text); });
+    return PIX_PASS(SortKeyIgnoreCase, text);
   }
   void AppendSortKeyIgnoreCaseWide(std::wstring_view text, std::string& keys) override {
-    Pass("AppendSortKeyIgnoreCaseWide", [&] { inner_.AppendSortKeyIgnoreCaseWide(text, keys); });
+    PIX_PASS(AppendSortKeyIgnoreCaseWide, text, keys);
   }
-  std::string LowerCase(const std::string& text) override {
-    return Pass("LowerCase", [&] { return inner_.LowerCase(text); });
-  }
-  std::string UpperCase(const std::string& text) override {
-    return Pass("UpperCase", [&] { return inner_.UpperCase(text); });
-  }
-  std::wstring AnsiToWide(const std::string& text) override {
-    return Pass("AnsiToWide", [&] { return inner_.AnsiToWide(text); });
-  }
+  std::string LowerCase(const std::string& text) override { return PIX_PASS(LowerCase, text); }
+  std::string UpperCase(const std::string& text) override { return PIX_PASS(UpperCase, text); }
+  std::wstring AnsiToWide(const std::string& text) override { return PIX_PASS(AnsiToWide, text); }
   std::optional<std::string> WideToAnsi(const std::wstring& text) override {
-    return Pass("WideToAnsi", [&] { return inner_.WideToAnsi(text); });
+    return PIX_PASS(WideToAnsi, text);
   }
-  std::uint32_t CurrentProcessId() override {
-    return Pass("CurrentProcessId", [&] { return inner_.CurrentProcessId(); });
-  }
-  LocalTime GetLocalTime() override {
-    return Pass("GetLocalTime", [&] { return inner_.GetLocalTime(); });
-  }
-  std::optional<std::int64_t> QueryPerformanceCounter() override {
-    return Pass("QueryPerformanceCounter", [&] { return inner_.QueryPerformanceCounter(); });
-  }
-  std::uint32_t GetTickCount() override {
-    return Pass("GetTickCount", [&] { return inner_.GetTickCount(); });
-  }
-  std::string GetWindowsDirectory() override {
-    return Pass("GetWindowsDirectory", [&] { return inner_.GetWindowsDirectory(); });
-  }
+  std::uint32_t CurrentProcessId() override { return PIX_PASS(CurrentProcessId); }
+  LocalTime GetLocalTime() override { return PIX_PASS(GetLocalTime); }
+  std::optional<std::int64_t> QueryPerformanceCounter() override { return PIX_PASS(QueryPerformanceCounter); }
+  std::uint32_t GetTickCount() override { return PIX_PASS(GetTickCount); }
+  std::string GetWindowsDirectory() override { return PIX_PASS(GetWindowsDirectory); }
   OsResult<std::uint64_t> GetFileSizeWide(const std::wstring& path) override {
-    return Pass("GetFileSizeWide", [&] { return inner_.GetFileSizeWide(path); });
+    return PIX_PASS(GetFileSizeWide, path);
   }
   OsResult<DiskSpace> GetDiskFreeSpace(const std::string& folder) override {
     return Pass("GetDiskFreeSpace", [&] {
@@ -193,11 +170,9 @@ class FaultyOs final : public Os {
       return OsResult<DiskSpace>{{}, std::exchange(spaceCode_, std::nullopt).value()};
     });
   }
-  std::uint32_t DeleteFile(const std::string& path) override {
-    return Pass("DeleteFile", [&] { return inner_.DeleteFile(path); });
-  }
+  std::uint32_t DeleteFile(const std::string& path) override { return PIX_PASS(DeleteFile, path); }
   std::uint32_t MoveToFreeName(const std::wstring& from, const std::wstring& to, bool writeThrough) override {
-    return Pass("MoveToFreeName", [&] { return inner_.MoveToFreeName(from, to, writeThrough); });
+    return PIX_PASS(MoveToFreeName, from, to, writeThrough);
   }
   std::uint32_t ReplaceKeepingRights(const std::wstring& replaced, const std::wstring& replacement,
                                      const std::wstring& backup) override {
@@ -209,18 +184,14 @@ class FaultyOs final : public Os {
       return code;
     });
   }
-  void Sleep(std::uint32_t milliseconds) override {
-    Pass("Sleep", [&] { inner_.Sleep(milliseconds); });
-  }
-  std::string GetDesktopWallpaper() override {
-    return Pass("GetDesktopWallpaper", [&] { return inner_.GetDesktopWallpaper(); });
-  }
+  void Sleep(std::uint32_t milliseconds) override { PIX_PASS(Sleep, milliseconds); }
+  std::string GetDesktopWallpaper() override { return PIX_PASS(GetDesktopWallpaper); }
   std::uint32_t SetDesktopWallpaper(const std::string& path) override {
-    return Pass("SetDesktopWallpaper", [&] { return inner_.SetDesktopWallpaper(path); });
+    return PIX_PASS(SetDesktopWallpaper, path);
   }
   std::uintptr_t ShellExecute(std::uintptr_t owner, const std::string& file, const std::string& directory,
                               int showCommand) override {
-    return Pass("ShellExecute", [&] { return inner_.ShellExecute(owner, file, directory, showCommand); });
+    return PIX_PASS(ShellExecute, owner, file, directory, showCommand);
   }
 
  private:
@@ -354,5 +325,7 @@ class FaultyOs final : public Os {
   bool outOfMemory_ = false;
   std::map<std::wstring, std::wstring> shortNames_;
 };
+
+#undef PIX_PASS
 
 }  // namespace pix::test
