@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "bench/BenchMachine.h"
-#include "platform/memory/MemoryOs.h"
+#include "support/memory/MemoryOs.h"
 
 namespace pix::bench {
 

@@ -8,8 +8,8 @@
 #include "core/PathRules.h"
 #include "fuzz/checks/Describe.h"
 #include "fuzz/checks/FuzzChecks.h"
-#include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
+#include "support/memory/MemoryOs.h"
 
 namespace pix::fuzz {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "fuzz/checks/Describe.h"
 #include "fuzz/checks/FuzzChecks.h"
-#include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
 #include "settings/SettingsFile.h"
+#include "support/memory/MemoryOs.h"
 
 namespace pix::fuzz {
 namespace {

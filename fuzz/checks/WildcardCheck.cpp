@@ -7,7 +7,7 @@
 
 #include "fuzz/checks/Describe.h"
 #include "fuzz/checks/FuzzChecks.h"
-#include "platform/Wildcard.h"
+#include "support/Wildcard.h"
 
 namespace pix::fuzz {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/memory/MemoryOs.h"
+#include "support/memory/MemoryOs.h"
 #include "tests/support/FaultyOs.h"
 #include "widgets/DirectoryListBox.h"
 

@@ -8,9 +8,9 @@
 #include "components/ScreenPointer.h"
 #include "core/DriveList.h"
 #include "core/PictureFolder.h"
-#include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
 #include "support/Checks.h"
+#include "support/memory/MemoryOs.h"
 #include "widgets/DirectoryListBox.h"
 
 namespace pix::test {

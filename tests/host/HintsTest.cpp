@@ -11,8 +11,8 @@
 
 #include "app/MainWindow.h"
 #include "components/Hints.h"
-#include "platform/memory/MemoryOs.h"
 #include "support/HeadlessBackend.h"
+#include "support/memory/MemoryOs.h"
 
 namespace pix::test {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "core/PictureFolder.h"
 #include "platform/ListingShare.h"
-#include "platform/memory/MemoryOs.h"
+#include "support/memory/MemoryOs.h"
 #include "tests/support/FaultyOs.h"
 #include "widgets/DirectoryListBox.h"
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/MainWindow.h"
-#include "platform/memory/MemoryOs.h"
 #include "skin/SkinNames.h"
 #include "support/HeadlessBackend.h"
+#include "support/memory/MemoryOs.h"
 
 namespace pix::test {
 

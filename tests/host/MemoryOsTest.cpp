@@ -1,7 +1,7 @@
 // The in-memory machine where the contract cases cannot reach: drives of
 // every type, media that are missing, network shares, remembered drive
 // folders, the error mode, injected faults, clocks and the collation.
-#include "platform/memory/MemoryOs.h"
+#include "support/memory/MemoryOs.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "contract/Stage.h"
-#include "platform/memory/MemoryOs.h"
+#include "support/memory/MemoryOs.h"
 
 namespace pix::test {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/PathRules.h"
-#include "platform/memory/MemoryOs.h"
+#include "support/memory/MemoryOs.h"
 
 namespace pix::test {
 namespace {

@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "app/MainWindow.h"
-#include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
 #include "support/FaultyOs.h"
 #include "support/HeadlessBackend.h"
+#include "support/memory/MemoryOs.h"
 
 namespace pix::test {
 namespace {

@@ -13,10 +13,10 @@
 #include "core/Countdown.h"
 #include "core/PictureFolder.h"
 #include "core/Rotation.h"
-#include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
 #include "settings/SettingsFile.h"
 #include "support/FaultyOs.h"
+#include "support/memory/MemoryOs.h"
 
 namespace pix::test {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/MemoryOs.h"
 #include "settings/Errors.h"
 #include "settings/SettingsFile.h"
 #include "support/Checks.h"
+#include "support/memory/MemoryOs.h"
 
 namespace pix::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/Wildcard.h"
+#include "support/Wildcard.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "platform/memory/MemoryOs.h"
+#include "support/memory/MemoryOs.h"
 
 #include <algorithm>
 #include <functional>
@@ -9,8 +9,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "platform/Wildcard.h"
-#include "platform/memory/Collation1252.h"
+#include "support/Wildcard.h"
+#include "support/memory/Collation1252.h"
 
 namespace pix {
 namespace {
