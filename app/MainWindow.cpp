@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <new>
 
+#include "core/PathRules.h"
 #include "core/Rotation.h"
 #include "platform/ListingShare.h"
 #include "settings/Errors.h"
@@ -23,8 +24,6 @@ constexpr int kEditorOverLabel = 213, kEditorParked = 10000;
 constexpr std::uint16_t kEnter = 13, kEscape = 27;
 // The help program, in a folder of its own beside the executable.
 constexpr const char* kHelpProgram = "help\\Hlp_Vw.exe";
-// The longest path the shell is handed.
-constexpr std::size_t kLongestPath = 254;
 
 void ShowHintOf(TControl& control, const char* hint) {
   control.SetHint(hint);

@@ -2,6 +2,7 @@
 // drive letters and \\server\share roots.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,6 +11,10 @@
 #include "platform/Os.h"
 
 namespace pix {
+
+// The longest path the program hands on to the system (the installation,
+// the shell): one that would have to be cut could name another file.
+inline constexpr std::size_t kLongestPath = 254;
 
 // The drive part of a text: "C:" when the second character is ":", for
 // \\server\share\... everything before the backslash after the share name,

@@ -12,8 +12,6 @@ namespace pix {
 
 namespace {
 constexpr const char* kTargetName = "\\Pix_Rn.jpg";
-// The longest path the installation is handed.
-constexpr std::size_t kLongestPath = 254;
 }  // namespace
 
 void AdvanceSequence(Os& os, PictureFolder& pictures, const std::string& settingsPath,
