@@ -21,14 +21,18 @@ bool FileExistsWide(Os& os, const std::wstring& path) {
 
 namespace {
 
+// The folder part of a path, with its separator ("C:" for "C:name").
+std::string FolderOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of("\\/:");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
 // An in-place write overwrites the old content, and a disk that fills up
 // part-way would leave a mixture, so it starts only when the volume surely
 // holds all of the new content: the clusters the old file has and the free
 // ones together. A volume that cannot tell its room is not written either.
 std::uint32_t RoomInPlace(Os& os, const std::string& target, std::uint64_t newLength) {
-  const std::size_t cut = target.find_last_of("\\/:");
-  const auto space =
-      os.GetDiskFreeSpace(cut == std::string::npos ? std::string() : target.substr(0, cut + 1));
+  const auto space = os.GetDiskFreeSpace(FolderOf(target));
   if (!space) return space.error;
   const auto oldLength = os.GetFileSizeWide(os.AnsiToWide(target));
   if (!oldLength) return oldLength.error;
@@ -78,11 +82,6 @@ std::uint32_t WriteTemporary(Os& os, std::unique_ptr<OsFile>& file, const std::s
   const auto written = os.GetFileSizeWide(os.AnsiToWide(temporary));
   if (!written) return written.error;
   return written.value == content.size() ? oserr::kSuccess : oserr::kWriteFault;
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t cut = path.find_last_of("\\/");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
 // A kill inside the swap can leave the old file under its backup name and
