@@ -59,6 +59,18 @@ bool HoldsOtherBytes(Os& os, const std::wstring& path, std::string_view picture)
   return false;
 }
 
+// Reads a picture whole, as the installation takes it: Nothing for an empty
+// file, one whose length cannot be read (it has gone since it was listed)
+// or one larger than the program takes in at once; Kept for one that cannot
+// be read whole at its length (a bad sector, a share that drops); Installed
+// once `picture` holds it.
+InstallOutcome ReadPicture(Os& os, const std::wstring& path, std::string& picture) {
+  const auto length = os.GetFileSizeWide(path);
+  if (!length || length.value == 0 || length.value > kLargestPicture) return InstallOutcome::Nothing;
+  return ReadWholeFile(os, path, length.value, picture) == oserr::kSuccess ? InstallOutcome::Installed
+                                                                           : InstallOutcome::Kept;
+}
+
 }  // namespace
 
 std::optional<std::string> PickAtRandom(Os& os, PictureFolder& pictures, UniformDraws& draws) {
@@ -77,12 +89,9 @@ std::optional<std::string> PickAtRandom(Os& os, PictureFolder& pictures, Uniform
     lookedAt.insert(std::upper_bound(lookedAt.begin(), lookedAt.end(), index), index);
     pictures.Select(index);
     const std::wstring path = pictures.SelectedFilePath();
-    const auto length = os.GetFileSizeWide(path);
     // What the installation would refuse is passed over as one that cannot be read.
-    if (!length || length.value == 0 || length.value > kLargestPicture || path.size() > kLongestPath ||
-        ReadWholeFile(os, path, length.value, picture) != oserr::kSuccess)
-      continue;
-    if (!onScreen || onScreen.value != length.value || HoldsOtherBytes(os, target, picture)) return picture;
+    if (path.size() > kLongestPath || ReadPicture(os, path, picture) != InstallOutcome::Installed) continue;
+    if (!onScreen || onScreen.value != picture.size() || HoldsOtherBytes(os, target, picture)) return picture;
   }
   pictures.Select(-1);
   return std::nullopt;
@@ -121,18 +130,10 @@ InstallOutcome InstallPicture(Os& os, const std::wstring& source) {
       target.size() + 4 > kLongestPath)
     return InstallOutcome::Nothing;
   if (IsReadOnly(os, target)) return InstallOutcome::Kept;
-
-  // An empty file is no picture, and one whose length cannot be read has
-  // gone since it was listed: the old one stays. So does a picture larger
-  // than the program takes in at once.
-  const auto length = os.GetFileSizeWide(source);
-  if (!length || length.value == 0 || length.value > kLargestPicture) return InstallOutcome::Nothing;
-
-  // The whole picture is read before Pix_Rn.jpg is touched: a read that
-  // fails or ends early (a bad sector, a share that drops) installs nothing.
+  // The whole picture is read before Pix_Rn.jpg is touched.
   std::string picture;
-  if (ReadWholeFile(os, source, length.value, picture) != oserr::kSuccess) return InstallOutcome::Kept;
-  return PutInPlace(os, target, picture);
+  const InstallOutcome read = ReadPicture(os, source, picture);
+  return read == InstallOutcome::Installed ? PutInPlace(os, target, picture) : read;
 }
 
 InstallOutcome InstallPicture(Os& os, std::string_view picture) {
